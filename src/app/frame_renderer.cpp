@@ -1,0 +1,46 @@
+#include "app/frame_renderer.h"
+
+#include <cmath>
+
+#include "app/demo_scene.h"
+#include "bmpwindow/canvas.h"
+#include "geometry/sphere.h"
+#include "math/ray.h"
+#include "scene/light.h"
+#include "scene/scene.h"
+#include "scene/scene_object.h"
+
+Stopwatch animationClock;
+Vector3 cameraPosition(-3.0f, 0.0f, 1.0f);
+
+Vector3 primaryRayDirection(std::int32_t i, std::int32_t j) {
+    const float u = static_cast<float>(i) / 400.0f;
+    const float v = static_cast<float>(j) / 400.0f;
+    return normalized(Vector3(1.0f, -(u - 0.5f), -(v - 0.5f)));
+}
+
+void renderFrame(Canvas& canvas) { renderFrameAt(canvas, static_cast<float>(animationClock.elapsed())); }
+
+void renderFrameAt(Canvas& canvas, float t) {
+    const double time = t;
+    if (animatedLight != nullptr) {
+        animatedLight->position().set(static_cast<float>(0.0 + 5.0 * std::cos(time)),
+                                      static_cast<float>(5.0 * std::sin(time)), 5.0f);
+    }
+    if (animatedSphere != nullptr) {
+        if (auto* sphere = dynamic_cast<Sphere*>(animatedSphere->shape())) {
+            const double angle = 0.2 * time;
+            sphere->centre.set(static_cast<float>(3.0 + 2.0 * std::cos(angle)),
+                               static_cast<float>(2.0 * std::sin(angle)), 1.0f);
+        }
+    }
+    for (std::int32_t i = 0; i < FRAME_SIZE; ++i) {
+        for (std::int32_t j = 0; j < FRAME_SIZE; ++j) {
+            Vector3 colour;
+            appScene->trace(Ray(cameraPosition, primaryRayDirection(i, j)), colour);
+            colour.clampToOne();
+            // packColour puts x in the pixel's blue byte: hand over blue first.
+            canvas.setPixel(i, j, Vector3(colour.z, colour.y, colour.x));
+        }
+    }
+}

@@ -1,0 +1,43 @@
+#include "scene/scene.h"
+
+#include "geometry/shape.h"
+#include "scene/light.h"
+#include "scene/scene_object.h"
+
+Scene::~Scene() {
+    for (SceneObject* object : objects_) delete object;
+    for (Light* light : lights_) delete light;
+}
+
+void Scene::trace(const Ray& ray, Vector3& colourOut, int depth) const {
+    if (depth > MAX_REFLECTION_DEPTH) {
+        colourOut = backgroundColour;
+        return;
+    }
+    float nearest = 1e9f;
+    const SceneObject* hit = nullptr;
+    for (const SceneObject* object : objects_) {
+        const float t = object->shape()->intersect(ray);
+        if (t >= 0.0f && t < nearest) {
+            nearest = t;
+            hit = object;
+        }
+    }
+    if (hit == nullptr) {
+        colourOut = backgroundColour;
+        return;
+    }
+    // Shade a little short of the surface so secondary rays do not meet it again.
+    const float s = nearest * 0.999f;
+    Vector3 point = ray.origin;
+    point.addScaled(ray.direction, s);
+    hit->shade(point, ray.direction, *this, colourOut, depth);
+}
+
+bool Scene::isOccluded(const Ray& ray, float maxDistance) const {
+    for (const SceneObject* object : objects_) {
+        const float t = object->shape()->intersect(ray);
+        if (t >= 0.0f && t < maxDistance) return true;
+    }
+    return false;
+}

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# render-frame's command line: a PNG for good arguments, exit 2 with a usage
+# line for bad ones, exit 1 with the reason when the file cannot be written.
+set -u
+tool=$1
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+failures=0
+
+expect() {  # expect CODE PATTERN ARGS...
+    local code=$1 pattern=$2
+    shift 2
+    "$tool" "$@" >"$dir/out" 2>"$dir/err"
+    local got=$?
+    if [[ $got -ne $code ]] || ! grep -q -- "$pattern" "$dir/err"; then
+        echo "FAIL: render-frame $* gave $got, stderr: $(cat "$dir/err")"
+        failures=$((failures + 1))
+    fi
+}
+
+"$tool" --time 1.5 --out "$dir/a.png" || { echo "FAIL: good arguments"; failures=$((failures + 1)); }
+"$tool" --out "$dir/b.png" --time 1.5 || { echo "FAIL: arguments in the other order"; failures=$((failures + 1)); }
+if ! file "$dir/a.png" | grep -q 'PNG image data, 400 x 400, 8-bit/color RGB'; then
+    echo "FAIL: not a 400 x 400 RGB PNG: $(file "$dir/a.png")"
+    failures=$((failures + 1))
+fi
+cmp -s "$dir/a.png" "$dir/b.png" || { echo "FAIL: same time, different frames"; failures=$((failures + 1)); }
+
+expect 2 usage
+expect 2 usage --time 1
+expect 2 usage --out "$dir/c.png"
+expect 2 usage --time abc --out "$dir/c.png"
+expect 2 usage --time 1x --out "$dir/c.png"
+expect 2 usage --time "" --out "$dir/c.png"
+expect 2 usage --time nan --out "$dir/c.png"
+expect 2 usage --time inf --out "$dir/c.png"
+expect 2 usage --time 1e300 --out "$dir/c.png"
+expect 2 usage --time 1 --out "$dir/c.png" --verbose
+expect 2 usage --time 1 --time 2 --out "$dir/c.png"
+expect 2 usage --time 1 --out
+[[ -e "$dir/c.png" ]] && { echo "FAIL: a file was written for bad arguments"; failures=$((failures + 1)); }
+expect 1 "No such file or directory" --time 1 --out "$dir/missing/c.png"
+expect 1 "Is a directory" --time 1 --out "$dir"
+
+if [[ $failures -ne 0 ]]; then echo "$failures render-frame checks failed"; exit 1; fi
+echo "render-frame command line: all checks passed"

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class PixelSurface;
+
+// Pixel words as the screen shows them: red in bits 16-23, green 8-15, blue 0-7.
+struct PixelImage {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::vector<std::uint32_t> words;  // top-down rows
+};
+
+// 8-bit RGB PNG of what the surface shows. False, with the reason in error, when it cannot be written.
+bool writePng(const std::string& path, const PixelSurface& surface, std::string& error);
+
+// Any PNG, read as pixel words (alpha dropped).
+bool readPng(const std::string& path, PixelImage& image, std::string& error);
