@@ -40,7 +40,12 @@ public:
     void fillRect(const Point2& topLeft, std::int32_t w, std::int32_t h, const Vector3& colour);
 
 protected:
-    void attach(std::uint32_t* pixels) { pixels_ = pixels; }
+    // For surfaces whose memory exists only once the platform has made it.
+    void attach(std::uint32_t* pixels, std::int32_t width, std::int32_t height) {
+        pixels_ = pixels;
+        width_ = width;
+        height_ = height;
+    }
 
 private:
     std::uint32_t* pixels_;

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "bmpwindow/platform_handles.h"
+
+// What each backend supplies to BmpWindow; the order of the steps is BmpWindow's.
+
+// Once per process, before the first window: the window class, or the video system.
+void registerWindowClass(InstanceHandle instance);
+
+// How often registerWindowClass has run in this process.
+int windowClassRegistrations();
+
+// A top-level window titled "Window", not resizable, shown at once. Null, with
+// the reason in failure, when it cannot be made.
+WindowHandle createAndShowWindow(std::int32_t x, std::int32_t y, std::int32_t clientWidth, std::int32_t clientHeight,
+                                 std::int32_t outerWidth, std::int32_t outerHeight, InstanceHandle instance,
+                                 std::string& failure);
+
+void destroyWindow(WindowHandle window);

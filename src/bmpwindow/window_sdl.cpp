@@ -1,0 +1,82 @@
+#include <SDL.h>
+
+#include <cstdlib>
+
+#include "bmpwindow/window_platform.h"
+#include "bmpwindow/window_proc_sdl.h"
+
+namespace {
+
+std::string videoFailure;
+int registrations = 0;
+
+// Starts SDL's video; the reason when there is nothing to show a window on.
+std::string startVideo() {
+    const bool driverChosen = std::getenv("SDL_VIDEODRIVER") != nullptr;
+#if defined(__unix__) && !defined(__APPLE__)
+    // Without a Wayland session only X11 can show a window; probing the others only adds noise.
+    if (!driverChosen && std::getenv("WAYLAND_DISPLAY") == nullptr) {
+        if (std::getenv("DISPLAY") == nullptr) return "no display to open a window on: DISPLAY is not set";
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    }
+#endif
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return std::string("cannot start video: ") + SDL_GetError();
+    // SDL falls back to drivers that show nothing; only a user who asks for them gets them.
+    const std::string driver = SDL_GetCurrentVideoDriver();
+    if (!driverChosen && (driver == "offscreen" || driver == "dummy")) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return "no display to open a window on";
+    }
+    return {};
+}
+
+}  // namespace
+
+int windowClassRegistrations() { return registrations; }
+
+void registerWindowClass(InstanceHandle) {
+    ++registrations;
+    // SDL reads the X11 class from the environment when video starts.
+#if defined(_WIN32)
+    _putenv_s("SDL_VIDEO_X11_WMCLASS", "Library_BMP_Window");
+#else
+    setenv("SDL_VIDEO_X11_WMCLASS", "Library_BMP_Window", 1);
+#endif
+    // Closing the window is the window procedure's to turn into a quit request.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // One event a pass, always the next one: without this SDL_PollEvent
+    // sometimes reports an empty queue to break up its own polling rounds.
+    SDL_SetHint(SDL_HINT_POLL_SENTINEL, "0");
+    // The window system's own framebuffer: an accelerated one would recreate
+    // the window behind a renderer on first use, and a window manager then
+    // places the new window where the old one's client area was.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    videoFailure = startVideo();
+    if (videoFailure.empty()) std::atexit(SDL_Quit);
+}
+
+WindowHandle createAndShowWindow(std::int32_t x, std::int32_t y, std::int32_t clientWidth, std::int32_t clientHeight,
+                                 std::int32_t, std::int32_t, InstanceHandle, std::string& failure) {
+    if (!videoFailure.empty()) {
+        failure = videoFailure;
+        return nullptr;
+    }
+    // SDL sizes the client area itself, so it is exactly the surface.
+    SDL_Window* window = SDL_CreateWindow("Window", x, y, clientWidth, clientHeight, SDL_WINDOW_HIDDEN);
+    if (window == nullptr) {
+        failure = std::string("cannot create the window: ") + SDL_GetError();
+        return nullptr;
+    }
+    SDL_ShowWindow(window);
+    return window;
+}
+
+void destroyWindow(WindowHandle window) { SDL_DestroyWindow(window); }
+
+void windowProc(const SDL_Event& event) {
+    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) {
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+    }
+}
