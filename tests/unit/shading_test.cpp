@@ -111,13 +111,13 @@ TEST(Shading, NoHighlightWithoutSpecularOrFacingAway) {
 
 TEST(Shading, TwiceTheDistanceIsAQuarterOfTheLight) {
     const SceneObject shiny(Material({1, 1, 1}, 0.5f, 4, 0), nullptr);
-    Scene near;
-    near.addLight(new Light(Vector3(3, 0, 4), Vector3(100, 100, 100)));
-    Scene far;
-    far.addLight(new Light(Vector3(6, 0, 8), Vector3(100, 100, 100)));
+    Scene close;
+    close.addLight(new Light(Vector3(3, 0, 4), Vector3(100, 100, 100)));
+    Scene distant;
+    distant.addLight(new Light(Vector3(6, 0, 8), Vector3(100, 100, 100)));
     const Vector3 direction = normalized(Vector3(-3, 0, -4));
-    const Vector3 a = shadeAt(near, shiny, direction);
-    const Vector3 b = shadeAt(far, shiny, direction);
+    const Vector3 a = shadeAt(close, shiny, direction);
+    const Vector3 b = shadeAt(distant, shiny, direction);
     EXPECT_NEAR(a.x - 0.3f, 4 * (b.x - 0.3f), 1e-5f);
     EXPECT_GT(a.x, 1.0f);
 }

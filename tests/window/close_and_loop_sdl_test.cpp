@@ -3,11 +3,11 @@
 #include "app/message_loop.h"
 #include "bmpwindow/bmp_window.h"
 #include "bmpwindow/window_proc_sdl.h"
-#include "sdl_fixture.h"
+#include "window_fixture.h"
 
 namespace {
 
-using CloseAndLoopTest = SdlWindowTest;
+using CloseAndLoopTest = WindowTest;
 
 int framesRendered = 0;
 void countFrame() { ++framesRendered; }

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# The 32-bit Windows build under Wine on a private X server: its test
+# programs, its frames against the Linux build's, and the program itself.
+#   windows_wine.sh WIN32_BUILD_DIR LINUX_RENDER_FRAME
+set -u
+build=$(realpath "$1")
+linux_render=$(realpath "$2")
+source "$(dirname "$0")/x_session.sh"
+start_x
+
+export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wineboot -i >"$work/wineboot.log" 2>&1 || { echo "wineboot failed: $(cat "$work/wineboot.log")"; exit 1; }
+
+# What the programs are, and that they need no DLLs beyond the system's.
+kind() { file -b "$1" | cut -d, -f1; }
+[[ $(kind "$build/src/raytracer.exe") == "PE32 executable (GUI) Intel 80386" ]] ||
+    fail "raytracer.exe is $(kind "$build/src/raytracer.exe")"
+for exe in tools/render-frame.exe tests/unit_tests.exe tests/window_tests.exe; do
+    [[ $(kind "$build/$exe") == "PE32 executable (console) Intel 80386" ]] || fail "$exe is $(kind "$build/$exe")"
+done
+for exe in src/raytracer.exe tools/render-frame.exe tests/unit_tests.exe tests/window_tests.exe; do
+    extra=$(i686-w64-mingw32-objdump -p "$build/$exe" | awk '/DLL Name:/ {print $3}' |
+        grep -v -i -x -E 'kernel32.dll|user32.dll|gdi32.dll|msvcrt.dll|advapi32.dll|shell32.dll|ws2_32.dll' || true)
+    [[ -z "$extra" ]] || fail "$exe needs $(echo $extra)"
+done
+
+# The test programs.
+for exe in unit_tests window_tests; do
+    echo "== $exe.exe under Wine"
+    (cd "$build/tests" && wine "$exe.exe") >"$work/$exe.log" 2>&1
+    code=$?
+    tail -n 3 "$work/$exe.log"
+    [[ $code -eq 0 ]] || { fail "$exe.exe exited $code"; grep -E -A8 '^\[ RUN|Failure' "$work/$exe.log" | head -n 60; }
+done
+
+# Frames: the Windows build against the Linux build.
+echo "== render-frame.exe against the Linux render-frame"
+for t in 0 2.5 20; do
+    (cd "$work" && wine "$build/tools/render-frame.exe" --time "$t" --out "win-$t.png") >"$work/render.log" 2>&1 ||
+        { fail "render-frame.exe --time $t: $(cat "$work/render.log")"; continue; }
+    "$linux_render" --time "$t" --out "$work/linux-$t.png" || { fail "render-frame --time $t"; continue; }
+    differing=$(compare -metric AE "$work/win-$t.png" "$work/linux-$t.png" null: 2>&1)
+    largest=$(compare -metric PAE "$work/win-$t.png" "$work/linux-$t.png" null: 2>&1 | awk '{print int($1 / 257 + 0.5)}')
+    echo "t = $t: $differing pixels differ, largest channel difference $largest"
+    [[ "$differing" == "0" ]] || fail "the Windows frame at t = $t differs from the Linux one"
+done
+
+# The program: its window, its picture, and closing it through the window manager.
+echo "== raytracer.exe"
+wine "$build/src/raytracer.exe" >"$work/raytracer.log" 2>&1 &
+pid=$!
+id=$(find_window 30)
+if [[ -z "$id" ]]; then
+    fail "raytracer.exe opened no window titled Window: $(cat "$work/raytracer.log")"
+else
+    sleep 2
+    import -window "$id" "$work/wine-first.png"
+    sleep 0.7
+    import -window "$id" "$work/wine-second.png"
+    [[ -n "${SCREENSHOT_OUT:-}" ]] && cp "$work/wine-second.png" "$SCREENSHOT_OUT"
+    corner=$(pixel_of "$work/wine-first.png" 0 0)
+    [[ "$corner" == "51 51 51" ]] || fail "top-left client pixel is ($corner), not the background (51 51 51)"
+    differing=$(compare -metric AE "$work/wine-first.png" "$work/wine-second.png" null: 2>&1)
+    [[ "$differing" =~ ^[0-9]+$ && "$differing" -gt 0 ]] || fail "two frames 0.7 s apart do not differ ($differing)"
+    wmctrl -c Window
+    wait_exit "$pid" 10
+    [[ "$exit_code" == "0" ]] || fail "after wmctrl -c raytracer.exe gave '$exit_code' within 10 s, not exit code 0"
+fi
+
+finish "Windows build under Wine"
