@@ -18,6 +18,14 @@ void push(Uint32 type) {
     ASSERT_EQ(SDL_PushEvent(&event), 1);
 }
 
+SDL_Event closeRequestFor(const BmpWindow& window) {
+    SDL_Event close{};
+    close.type = SDL_WINDOWEVENT;
+    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    close.window.windowID = SDL_GetWindowID(window.windowHandle());
+    return close;
+}
+
 int pendingQuits() {
     SDL_PumpEvents();
     return SDL_PeepEvents(nullptr, 16, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT);
@@ -27,12 +35,7 @@ TEST_F(CloseAndLoopTest, CloseRequestPostsQuitAndLeavesTheWindow) {
     BmpWindow window(30, 30, 100, 100, nullptr);
     drainEvents();
     const Uint32 id = SDL_GetWindowID(window.windowHandle());
-
-    SDL_Event close{};
-    close.type = SDL_WINDOWEVENT;
-    close.window.event = SDL_WINDOWEVENT_CLOSE;
-    close.window.windowID = id;
-    windowProc(close);
+    windowProc(closeRequestFor(window));
     EXPECT_EQ(pendingQuits(), 1);
     EXPECT_EQ(SDL_GetWindowFromID(id), window.windowHandle());
     EXPECT_TRUE(SDL_GetWindowFlags(window.windowHandle()) & SDL_WINDOW_SHOWN);
@@ -67,10 +70,7 @@ TEST_F(CloseAndLoopTest, OneFramePerEventUntilQuit) {
 TEST_F(CloseAndLoopTest, ACloseEventEndsTheLoopAfterItsFrame) {
     BmpWindow window(30, 30, 100, 100, nullptr);
     drainEvents();
-    SDL_Event close{};
-    close.type = SDL_WINDOWEVENT;
-    close.window.event = SDL_WINDOWEVENT_CLOSE;
-    close.window.windowID = SDL_GetWindowID(window.windowHandle());
+    SDL_Event close = closeRequestFor(window);
     SDL_PushEvent(&close);
     framesRendered = 0;
     runMessageLoop(countFrame);
