@@ -1,19 +1,23 @@
-// Renders the demo frame at a given animation time into a PNG, with no window.
+// Renders the demo frame at a given animation time into a PNG, with no window;
+// with --repeat N it renders the frame N times and reports the time per frame.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/demo_scene.h"
 #include "app/frame_renderer.h"
 #include "bmpwindow/memory_canvas.h"
 #include "png_image.h"
+#include "timing/stopwatch.h"
 
 namespace {
 
 int usage() {
-    std::fputs("usage: render-frame --time SECONDS --out FILE.png\n", stderr);
+    std::fputs("usage: render-frame --time SECONDS [--repeat N] --out FILE.png\n", stderr);
     return 2;
 }
 
@@ -26,15 +30,42 @@ bool parseTime(const char* text, float& t) {
     return std::isfinite(t);
 }
 
+// A whole number from 1 to 1,000,000 with nothing after it.
+bool parseRepeat(const char* text, int& n) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < 1 || value > 1000000) return false;
+    n = static_cast<int>(value);
+    return true;
+}
+
+// Renders n times; with n > 1 prints the median, least and greatest time.
+void renderTimed(MemoryCanvas& canvas, float t, int n) {
+    std::vector<double> ms;
+    for (int k = 0; k < n; ++k) {
+        const Stopwatch watch;
+        renderFrameAt(canvas, t);
+        ms.push_back(watch.elapsed() * 1000.0);
+    }
+    if (n == 1) return;
+    std::sort(ms.begin(), ms.end());
+    const std::size_t mid = ms.size() / 2;
+    const double median = ms.size() % 2 == 1 ? ms[mid] : (ms[mid - 1] + ms[mid]) / 2.0;
+    std::printf("median ms per frame: %.3f (min %.3f, max %.3f)\n", median, ms.front(), ms.back());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const char* timeText = nullptr;
     const char* outPath = nullptr;
+    const char* repeatText = nullptr;
     for (int i = 1; i < argc; i += 2) {
         if (i + 1 >= argc) return usage();
         if (std::strcmp(argv[i], "--time") == 0 && timeText == nullptr) {
             timeText = argv[i + 1];
+        } else if (std::strcmp(argv[i], "--repeat") == 0 && repeatText == nullptr) {
+            repeatText = argv[i + 1];
         } else if (std::strcmp(argv[i], "--out") == 0 && outPath == nullptr) {
             outPath = argv[i + 1];
         } else {
@@ -42,11 +73,13 @@ int main(int argc, char** argv) {
         }
     }
     float t = 0.0f;
+    int repeat = 1;
     if (timeText == nullptr || outPath == nullptr || *outPath == '\0' || !parseTime(timeText, t)) return usage();
+    if (repeatText != nullptr && !parseRepeat(repeatText, repeat)) return usage();
 
     buildScene();
     MemoryCanvas canvas(FRAME_SIZE, FRAME_SIZE);
-    renderFrameAt(canvas, t);
+    renderTimed(canvas, t, repeat);
     destroyScene();
 
     std::string error;

@@ -3,15 +3,39 @@
 #include <cmath>
 
 #include "app/demo_scene.h"
+#include "app/primary_paths.h"
 #include "bmpwindow/canvas.h"
 #include "geometry/sphere.h"
 #include "math/ray.h"
 #include "scene/light.h"
+#include "scene/frame_tracer.h"
 #include "scene/scene.h"
 #include "scene/scene_object.h"
 
 Stopwatch animationClock;
 Vector3 cameraPosition(-3.0f, 0.0f, 1.0f);
+
+namespace {
+
+// The frame's fast path: kept between frames so that its tables are made once.
+FrameTracer tracer;
+PrimaryPaths paths;
+
+// Column by column, each column top to bottom, as the window is written.
+template <class TracePixel>
+void traceEachPixel(Canvas& canvas, TracePixel&& tracePixel) {
+    for (std::int32_t i = 0; i < FRAME_SIZE; ++i) {
+        for (std::int32_t j = 0; j < FRAME_SIZE; ++j) {
+            Vector3 colour;
+            tracePixel(i, j, colour);
+            colour.clampToOne();
+            // packColour puts x in the pixel's blue byte: hand over blue first.
+            canvas.setPixel(i, j, Vector3(colour.z, colour.y, colour.x));
+        }
+    }
+}
+
+}  // namespace
 
 Vector3 primaryRayDirection(std::int32_t i, std::int32_t j) {
     const float u = static_cast<float>(i) / 400.0f;
@@ -34,13 +58,15 @@ void renderFrameAt(Canvas& canvas, float t) {
                                static_cast<float>(2.0 * std::sin(angle)), 1.0f);
         }
     }
-    for (std::int32_t i = 0; i < FRAME_SIZE; ++i) {
-        for (std::int32_t j = 0; j < FRAME_SIZE; ++j) {
-            Vector3 colour;
+    if (!tracer.load(*appScene)) {
+        // More objects than the fast path holds: the model, ray by ray.
+        traceEachPixel(canvas, [](std::int32_t i, std::int32_t j, Vector3& colour) {
             appScene->trace(Ray(cameraPosition, primaryRayDirection(i, j)), colour);
-            colour.clampToOne();
-            // packColour puts x in the pixel's blue byte: hand over blue first.
-            canvas.setPixel(i, j, Vector3(colour.z, colour.y, colour.x));
-        }
+        });
+        return;
     }
+    paths.prepare(tracer, cameraPosition, animatedSphere != nullptr ? animatedSphere->shape() : nullptr);
+    traceEachPixel(canvas, [](std::int32_t i, std::int32_t j, Vector3& colour) {
+        tracer.traceWithHint(Ray(cameraPosition, paths.direction(i, j)), paths.hint(i, j), colour);
+    });
 }

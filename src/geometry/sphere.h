@@ -1,6 +1,24 @@
 #pragma once
 
+#include <cmath>
+
 #include "geometry/shape.h"
+
+// The geometric test: the near surface along a unit direction, or
+// MISS_DISTANCE. Shared by Sphere::intersect and the renderer's inlined tests.
+inline float sphereDistance(const Vector3& centre, float radiusSquared, const Ray& ray) {
+    const Vector3 toCentre = centre - ray.origin;
+    const float tca = dot(toCentre, ray.direction);
+    if (tca < 0.0f) return MISS_DISTANCE;
+    const double tcaWide = tca;
+    const float d2 = static_cast<float>(toCentre.lengthSquared() - tcaWide * tcaWide);
+    if (d2 > radiusSquared) return MISS_DISTANCE;
+    return static_cast<float>(tcaWide - std::sqrt(static_cast<double>(radiusSquared) - d2));
+}
+
+inline Vector3 sphereNormal(const Vector3& centre, float inverseRadius, const Vector3& point) {
+    return (point - centre).scaled(inverseRadius);
+}
 
 class Sphere final : public Shape {
 public:
@@ -9,10 +27,10 @@ public:
 
     // Nearest surface in front of the origin along a unit direction; a ray
     // starting inside never hits.
-    float intersect(const Ray& ray) const override;
+    float intersect(const Ray& ray) const override { return sphereDistance(centre, radiusSquared_, ray); }
 
     // Not renormalised: slightly off the surface it is slightly off unit length.
-    Vector3 normalAt(const Vector3& point) const override { return (point - centre).scaled(inverseRadius_); }
+    Vector3 normalAt(const Vector3& point) const override { return sphereNormal(centre, inverseRadius_, point); }
 
     float radius() const { return radius_; }
     float radiusSquared() const { return radiusSquared_; }

@@ -3,6 +3,7 @@
 #include "geometry/shape.h"
 #include "scene/light.h"
 #include "scene/scene_object.h"
+#include "scene/shading_steps.h"
 
 Scene::~Scene() {
     for (SceneObject* object : objects_) delete object;
@@ -27,11 +28,7 @@ void Scene::trace(const Ray& ray, Vector3& colourOut, int depth) const {
         colourOut = backgroundColour;
         return;
     }
-    // Shade a little short of the surface so secondary rays do not meet it again.
-    const float s = nearest * 0.999f;
-    Vector3 point = ray.origin;
-    point.addScaled(ray.direction, s);
-    hit->shade(point, ray.direction, *this, colourOut, depth);
+    hit->shade(shadingPoint(ray, nearest), ray.direction, *this, colourOut, depth);
 }
 
 bool Scene::isOccluded(const Ray& ray, float maxDistance) const {

@@ -26,6 +26,13 @@ if ! file "$dir/a.png" | grep -q 'PNG image data, 400 x 400, 8-bit/color RGB'; t
 fi
 cmp -s "$dir/a.png" "$dir/b.png" || { echo "FAIL: same time, different frames"; failures=$((failures + 1)); }
 
+out=$("$tool" --time 1.5 --repeat 3 --out "$dir/r.png") || { echo "FAIL: --repeat 3"; failures=$((failures + 1)); }
+if ! grep -Eq '^median ms per frame: [0-9.]+ \(min [0-9.]+, max [0-9.]+\)$' <<<"$out"; then
+    echo "FAIL: --repeat printed: $out"
+    failures=$((failures + 1))
+fi
+cmp -s "$dir/a.png" "$dir/r.png" || { echo "FAIL: a repeated frame differs"; failures=$((failures + 1)); }
+
 expect 2 usage
 expect 2 usage --time 1
 expect 2 usage --out "$dir/c.png"
@@ -38,6 +45,10 @@ expect 2 usage --time 1e300 --out "$dir/c.png"
 expect 2 usage --time 1 --out "$dir/c.png" --verbose
 expect 2 usage --time 1 --time 2 --out "$dir/c.png"
 expect 2 usage --time 1 --out
+expect 2 usage --time 1 --repeat 0 --out "$dir/c.png"
+expect 2 usage --time 1 --repeat -3 --out "$dir/c.png"
+expect 2 usage --time 1 --repeat 2x --out "$dir/c.png"
+expect 2 usage --time 1 --repeat 2 --repeat 2 --out "$dir/c.png"
 [[ -e "$dir/c.png" ]] && { echo "FAIL: a file was written for bad arguments"; failures=$((failures + 1)); }
 expect 1 "No such file or directory" --time 1 --out "$dir/missing/c.png"
 expect 1 "Is a directory" --time 1 --out "$dir"

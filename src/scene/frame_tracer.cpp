@@ -1,0 +1,120 @@
+#include "scene/frame_tracer.h"
+
+#include "scene/scene.h"
+#include "scene/scene_object.h"
+#include "scene/shading_steps.h"
+#include "scene/specular_highlight.h"
+
+bool FrameTracer::load(const Scene& scene) {
+    const auto& objects = scene.objects();
+    if (objects.size() > static_cast<std::size_t>(MAX_OBJECTS)) {
+        scene_ = nullptr;
+        count_ = 0;
+        return false;
+    }
+    scene_ = &scene;
+    count_ = static_cast<std::int32_t>(objects.size());
+    for (std::int32_t i = 0; i < count_; ++i) {
+        objects_[i] = objects[static_cast<std::size_t>(i)];
+        records_[i] = ShapeRecord::of(objects_[i]->shape());
+        all_[i] = i;
+    }
+    setFixed(0);
+    return true;
+}
+
+void FrameTracer::setFixed(std::uint32_t mask) {
+    fixedCount_ = 0;
+    movingCount_ = 0;
+    for (std::int32_t i = 0; i < count_; ++i) {
+        if (mask >> i & 1u) {
+            fixed_[fixedCount_++] = i;
+        } else {
+            moving_[movingCount_++] = i;
+        }
+    }
+}
+
+// Keeps the least (distance, index) pair of the accepted hits: in one scan
+// in insertion order that is the strict `t < nearest` of Scene::trace, and it
+// stays right when the scan starts from another subset's nearest hit.
+void FrameTracer::addHits(const Ray& ray, const std::int32_t* indices, std::int32_t count, Hit& hit) const {
+    for (std::int32_t k = 0; k < count; ++k) {
+        const std::int32_t i = indices[k];
+        const float t = records_[i].intersect(ray);
+        if (t >= 0.0f && (t < hit.distance || (t == hit.distance && i < hit.index))) hit = {t, i};
+    }
+}
+
+Hit FrameTracer::nearestFixedHit(const Ray& ray) const {
+    Hit hit;
+    addHits(ray, fixed_, fixedCount_, hit);
+    return hit;
+}
+
+PathHint FrameTracer::fixedHint(const Ray& ray) const {
+    PathHint hint;
+    hint.primary = nearestFixedHit(ray);
+    if (hint.primary.found()) {
+        // The mirror ray exactly as shade will cast it from this hit.
+        const Vector3 point = shadingPoint(ray, hint.primary.distance);
+        const Vector3 normal = records_[hint.primary.index].normalAt(point);
+        hint.mirror = nearestFixedHit(Ray(point, mirrorDirection(ray.direction, normal)));
+    }
+    return hint;
+}
+
+void FrameTracer::trace(const Ray& ray, Vector3& colourOut, int depth) const {
+    if (depth > MAX_REFLECTION_DEPTH) {
+        colourOut = backgroundColour;
+        return;
+    }
+    Hit hit;
+    addHits(ray, all_, count_, hit);
+    traceFrom(ray, hit, colourOut, depth, nullptr);
+}
+
+void FrameTracer::traceWithHint(const Ray& ray, const PathHint& hint, Vector3& colourOut) const {
+    Hit hit = hint.primary;
+    addHits(ray, moving_, movingCount_, hit);
+    // The mirror hint holds only for the fixed hit it was worked out from.
+    const bool fixedHitWins = hit.found() && hit.index == hint.primary.index;
+    traceFrom(ray, hit, colourOut, 0, fixedHitWins ? &hint.mirror : nullptr);
+}
+
+void FrameTracer::traceFrom(const Ray& ray, Hit hit, Vector3& colourOut, int depth, const Hit* mirrorHint) const {
+    if (!hit.found()) {
+        colourOut = backgroundColour;
+        return;
+    }
+    shade(hit.index, ray.direction, shadingPoint(ray, hit.distance), colourOut, depth, mirrorHint);
+}
+
+bool FrameTracer::isOccluded(const Ray& ray, float maxDistance) const {
+    for (std::int32_t i = 0; i < count_; ++i) {
+        const float t = records_[i].intersect(ray);
+        if (t >= 0.0f && t < maxDistance) return true;
+    }
+    return false;
+}
+
+void FrameTracer::shade(std::int32_t index, const Vector3& direction, const Vector3& point, Vector3& colourOut,
+                        int depth, const Hit* mirrorHint) const {
+    colourOut.set(0.0f, 0.0f, 0.0f);
+    const Vector3 normal = records_[index].normalAt(point);
+    const auto traceMirror = [&](const Ray& mirrorRay, Vector3& colour) {
+        if (depth + 1 > MAX_REFLECTION_DEPTH) {
+            colour = backgroundColour;
+        } else if (mirrorHint != nullptr) {
+            Hit hit = *mirrorHint;
+            addHits(mirrorRay, moving_, movingCount_, hit);
+            traceFrom(mirrorRay, hit, colour, depth + 1, nullptr);
+        } else {
+            trace(mirrorRay, colour, depth + 1);
+        }
+    };
+    shadeSteps(
+        objects_[index]->material(), scene_->lights(), direction, point, normal, colourOut, traceMirror,
+        [this](const Ray& shadowRay, float distance) { return isOccluded(shadowRay, distance); },
+        fastSpecularHighlight);
+}

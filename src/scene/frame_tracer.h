@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+
+#include "math/ray.h"
+#include "math/vector3.h"
+#include "scene/shape_record.h"
+
+class Scene;
+class SceneObject;
+
+// The nearest hit of a ray: which object, and how far along the ray.
+struct Hit {
+    float distance = 1e9f;
+    std::int32_t index = -1;  // -1: nothing met
+
+    bool found() const { return index >= 0; }
+};
+
+// What a primary ray meets among the shapes that do not move, worked out
+// once: its nearest hit, and the nearest hit of the mirror ray cast from there.
+struct PathHint {
+    Hit primary;
+    Hit mirror;  // meaningful only when primary.found()
+};
+
+// Scene::trace, isOccluded and shade, step for step and so bit for bit, over
+// a copy of one frame's shapes taken as tagged records (no virtual calls for
+// planes and spheres), with std::pow replaced where its result is certain.
+//
+// Shapes marked as fixed may be left out of a ray's search when the caller
+// hands in their nearest hit, worked out in an earlier frame: the nearest hit
+// is the least (distance, index) pair among the accepted distances, however
+// the shapes are split, so adding the other shapes' hits to it afterwards
+// gives the same object as one scan in insertion order.
+class FrameTracer {
+public:
+    static constexpr std::int32_t MAX_OBJECTS = 32;
+
+    // Copies the scene's shapes as they are now, all counted as moving.
+    // False, with nothing usable, for a scene with more than MAX_OBJECTS objects.
+    bool load(const Scene& scene);
+
+    // Bit i set: shape i is fixed and its hits come from the caller's hints.
+    void setFixed(std::uint32_t mask);
+
+    const Scene* scene() const { return scene_; }
+    std::int32_t objectCount() const { return count_; }
+    const ShapeRecord& record(std::int32_t i) const { return records_[i]; }
+    const SceneObject* object(std::int32_t i) const { return objects_[i]; }
+
+    // The fixed shapes' part of a primary ray's path.
+    PathHint fixedHint(const Ray& ray) const;
+
+    void trace(const Ray& ray, Vector3& colourOut, int depth = 0) const;
+    // trace for a ray whose fixed shapes' nearest hit is already known.
+    void traceWithHint(const Ray& ray, const PathHint& hint, Vector3& colourOut) const;
+    bool isOccluded(const Ray& ray, float maxDistance) const;
+
+private:
+    void addHits(const Ray& ray, const std::int32_t* indices, std::int32_t count, Hit& hit) const;
+    Hit nearestFixedHit(const Ray& ray) const;
+    void traceFrom(const Ray& ray, Hit hit, Vector3& colourOut, int depth, const Hit* mirrorHint) const;
+    void shade(std::int32_t index, const Vector3& direction, const Vector3& point, Vector3& colourOut, int depth,
+               const Hit* mirrorHint) const;
+
+    const Scene* scene_ = nullptr;
+    std::int32_t count_ = 0;
+    ShapeRecord records_[MAX_OBJECTS];
+    const SceneObject* objects_[MAX_OBJECTS] = {};
+    std::int32_t all_[MAX_OBJECTS] = {};
+    std::int32_t fixed_[MAX_OBJECTS] = {};
+    std::int32_t moving_[MAX_OBJECTS] = {};
+    std::int32_t fixedCount_ = 0;
+    std::int32_t movingCount_ = 0;
+};
