@@ -21,18 +21,10 @@ namespace {
 FrameTracer tracer;
 PrimaryPaths paths;
 
-// Column by column, each column top to bottom, as the window is written.
-template <class TracePixel>
-void traceEachPixel(Canvas& canvas, TracePixel&& tracePixel) {
-    for (std::int32_t i = 0; i < FRAME_SIZE; ++i) {
-        for (std::int32_t j = 0; j < FRAME_SIZE; ++j) {
-            Vector3 colour;
-            tracePixel(i, j, colour);
-            colour.clampToOne();
-            // packColour puts x in the pixel's blue byte: hand over blue first.
-            canvas.setPixel(i, j, Vector3(colour.z, colour.y, colour.x));
-        }
-    }
+void writePixel(Canvas& canvas, std::int32_t i, std::int32_t j, Vector3 colour) {
+    colour.clampToOne();
+    // packColour puts x in the pixel's blue byte: hand over blue first.
+    canvas.setPixel(i, j, Vector3(colour.z, colour.y, colour.x));
 }
 
 }  // namespace
@@ -60,13 +52,19 @@ void renderFrameAt(Canvas& canvas, float t) {
     }
     if (!tracer.load(*appScene)) {
         // More objects than the fast path holds: the model, ray by ray.
-        traceEachPixel(canvas, [](std::int32_t i, std::int32_t j, Vector3& colour) {
-            appScene->trace(Ray(cameraPosition, primaryRayDirection(i, j)), colour);
-        });
+        for (std::int32_t i = 0; i < FRAME_SIZE; ++i) {
+            for (std::int32_t j = 0; j < FRAME_SIZE; ++j) {
+                Vector3 colour;
+                appScene->trace(Ray(cameraPosition, primaryRayDirection(i, j)), colour);
+                writePixel(canvas, i, j, colour);
+            }
+        }
         return;
     }
     paths.prepare(tracer, cameraPosition, animatedSphere != nullptr ? animatedSphere->shape() : nullptr);
-    traceEachPixel(canvas, [](std::int32_t i, std::int32_t j, Vector3& colour) {
-        tracer.traceWithHint(Ray(cameraPosition, paths.direction(i, j)), paths.hint(i, j), colour);
-    });
+    Vector3 column[FRAME_SIZE];
+    for (std::int32_t i = 0; i < FRAME_SIZE; ++i) {
+        tracer.traceBatch(cameraPosition, paths.column(i), FRAME_SIZE, column);
+        for (std::int32_t j = 0; j < FRAME_SIZE; ++j) writePixel(canvas, i, j, column[j]);
+    }
 }

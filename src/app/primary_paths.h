@@ -20,13 +20,12 @@ public:
 
     const Vector3& direction(std::int32_t i, std::int32_t j) const { return pixels_[at(i, j)].direction; }
     const PathHint& hint(std::int32_t i, std::int32_t j) const { return pixels_[at(i, j)].hint; }
+    // Column i, top to bottom.
+    const HintedDirection* column(std::int32_t i) const { return &pixels_[at(i, 0)]; }
 
 private:
     static constexpr std::int32_t PIXELS = FRAME_SIZE * FRAME_SIZE;
-    struct Pixel {
-        Vector3 direction;
-        PathHint hint;
-    };
+    using Pixel = HintedDirection;
 
     static std::int32_t at(std::int32_t i, std::int32_t j) { return i * FRAME_SIZE + j; }
     bool sameScene(const FrameTracer& tracer) const;

@@ -24,6 +24,23 @@ struct PathHint {
     Hit mirror;  // meaningful only when primary.found()
 };
 
+// A primary ray's direction with its PathHint.
+struct HintedDirection {
+    Vector3 direction;
+    PathHint hint;
+};
+
+struct Material;
+
+// Where a ray's path meets a surface: its shading point, normal and mirror
+// direction, and the material whose local colour is still to be worked out.
+struct ShadingJob {
+    Vector3 point;
+    Vector3 normal;
+    Vector3 reflected;
+    const Material* material;
+};
+
 // Scene::trace, isOccluded and shade, step for step and so bit for bit, over
 // a copy of one frame's shapes taken as tagged records (no virtual calls for
 // planes and spheres), with std::pow replaced where its result is certain.
@@ -36,6 +53,7 @@ struct PathHint {
 class FrameTracer {
 public:
     static constexpr std::int32_t MAX_OBJECTS = 32;
+    static constexpr std::int32_t MAX_BATCH = 512;
 
     // Copies the scene's shapes as they are now, all counted as moving.
     // False, with nothing usable, for a scene with more than MAX_OBJECTS objects.
@@ -57,7 +75,15 @@ public:
     void traceWithHint(const Ray& ray, const PathHint& hint, Vector3& colourOut) const;
     bool isOccluded(const Ray& ray, float maxDistance) const;
 
+    // colours[k] = what traceWithHint gives the ray from origin along
+    // rays[k], for up to MAX_BATCH rays. The rays' paths are found first and
+    // their lighting done together afterwards, four points in step.
+    void traceBatch(const Vector3& origin, const HintedDirection* rays, std::int32_t count, Vector3* colours) const;
+
 private:
+    void lightJobs(const ShadingJob* jobs, std::int32_t count, Vector3* locals) const;
+    void lightFour(const ShadingJob* const* jobs, Vector3* locals) const;
+
     void addHits(const Ray& ray, const std::int32_t* indices, std::int32_t count, Hit& hit) const;
     Hit nearestFixedHit(const Ray& ray) const;
     void traceFrom(const Ray& ray, Hit hit, Vector3& colourOut, int depth, const Hit* mirrorHint) const;

@@ -55,14 +55,6 @@ struct ShapeRecord {
         return shape->normalAt(point);
     }
 
-    // Bit for bit, so that -0 and NaN count as changes of geometry too.
-    bool sameAs(const ShapeRecord& other) const {
-        return kind == other.kind && shape == other.shape && sameBits(vector.x, other.vector.x) &&
-               sameBits(vector.y, other.vector.y) && sameBits(vector.z, other.vector.z) &&
-               sameBits(scalar, other.scalar) && sameBits(inverseRadius, other.inverseRadius);
-    }
-
-private:
     // planeDistance, or MISS_DISTANCE where its quotient is surely below 0,
     // which no caller accepts: then the division is skipped. Opposite signs
     // make the quotient negative, and with |b| >= 2^-100 and |towards| <= 2^40
@@ -78,5 +70,13 @@ private:
         return b / towards;
     }
 
+    // Bit for bit, so that -0 and NaN count as changes of geometry too.
+    bool sameAs(const ShapeRecord& other) const {
+        return kind == other.kind && shape == other.shape && sameBits(vector.x, other.vector.x) &&
+               sameBits(vector.y, other.vector.y) && sameBits(vector.z, other.vector.z) &&
+               sameBits(scalar, other.scalar) && sameBits(inverseRadius, other.inverseRadius);
+    }
+
+private:
     static bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 };
