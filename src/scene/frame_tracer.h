@@ -81,9 +81,6 @@ public:
     void traceBatch(const Vector3& origin, const HintedDirection* rays, std::int32_t count, Vector3* colours) const;
 
 private:
-    void lightJobs(const ShadingJob* jobs, std::int32_t count, Vector3* locals) const;
-    void lightFour(const ShadingJob* const* jobs, Vector3* locals) const;
-
     void addHits(const Ray& ray, const std::int32_t* indices, std::int32_t count, Hit& hit) const;
     Hit nearestFixedHit(const Ray& ray) const;
     void traceFrom(const Ray& ray, Hit hit, Vector3& colourOut, int depth, const Hit* mirrorHint) const;

@@ -10,17 +10,14 @@
 #include <algorithm>
 
 #include "scene/frame_tracer.h"
-#include "scene/light.h"
+#include "scene/local_lighting.h"
 #include "scene/scene.h"
 #include "scene/scene_object.h"
 #include "scene/shading_steps.h"
-#include "scene/specular_highlight.h"
 
 static_assert(MAX_REFLECTION_DEPTH >= 2, "the first two levels of a path are traced without the depth test");
 
 namespace {
-
-constexpr int LANES = 4;
 
 // The last steps of shadeSteps: the mirror term first, then the local colour.
 Vector3 blend(const Material& m, const Vector3& mirrored, const Vector3& local) {
@@ -31,13 +28,11 @@ Vector3 blend(const Material& m, const Vector3& mirrored, const Vector3& local) 
     return colour;
 }
 
-// One ray's path: its first two hits, and their indices into the jobs.
+// One ray's path: the jobs of its first and second hit, -1 where there is none.
 struct Path {
-    const Material* first = nullptr;   // null: the ray met nothing
-    const Material* second = nullptr;  // null: no mirror ray, or it met nothing
-    std::int32_t firstJob = -1;
-    std::int32_t secondJob = -1;
-    Vector3 deeper{0.0f, 0.0f, 0.0f};  // the colour along the second hit's mirror ray
+    std::int32_t firstJob;
+    std::int32_t secondJob;
+    Vector3 deeper;  // the colour along the second hit's mirror ray
 };
 
 }  // namespace
@@ -49,143 +44,69 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
     ShadingJob jobs[2 * MAX_BATCH];
     Vector3 locals[2 * MAX_BATCH];
     std::int32_t jobCount = 0;
-
-    const auto surface = [&](const Ray& ray, const Hit& hit) -> ShadingJob {
-        const Vector3 point = shadingPoint(ray, hit.distance);
-        const Vector3 normal = records_[hit.index].normalAt(point);
-        return {point, normal, mirrorDirection(ray.direction, normal), &objects_[hit.index]->material()};
+    // Written field by field in place: a job copied whole right after being
+    // made would wait for its stores to land.
+    const auto addJob = [&](const Ray& ray, const Hit& hit) {
+        ShadingJob& job = jobs[jobCount];
+        job.point = shadingPoint(ray, hit.distance);
+        job.normal = records_[hit.index].normalAt(job.point);
+        job.reflected = mirrorDirection(ray.direction, job.normal);
+        job.material = &objects_[hit.index]->material();
+        return jobCount++;
     };
+    const auto mirrorOf = [&](std::int32_t job) { return Ray(jobs[job].point, jobs[job].reflected); };
 
+    // Each stage runs over all the rays before the next, so that the rays'
+    // chains of dependent steps overlap instead of following one another.
+    Hit hits[MAX_BATCH];
     for (std::int32_t k = 0; k < count; ++k) {
-        const PathHint& hint = rays[k].hint;
-        const Ray ray(origin, rays[k].direction);
-        Hit hit = hint.primary;
-        addHits(ray, moving_, movingCount_, hit);
-        if (!hit.found()) continue;
-        const bool fixedHitWins = hit.index == hint.primary.index;
-
-        Path& path = paths[k];
-        const ShadingJob first = surface(ray, hit);
-        path.first = first.material;
-        if (first.material->reflectivity != 1.0f) {
-            path.firstJob = jobCount;
-            jobs[jobCount++] = first;
-        }
-        if (first.material->reflectivity == 0.0f) continue;
-
-        const Ray mirror(first.point, first.reflected);
-        Hit mirrorHit = fixedHitWins ? hint.mirror : Hit{};
-        if (fixedHitWins) {
-            addHits(mirror, moving_, movingCount_, mirrorHit);
-        } else {
-            addHits(mirror, all_, count_, mirrorHit);
-        }
-        if (!mirrorHit.found()) continue;
-        const ShadingJob second = surface(mirror, mirrorHit);
-        path.second = second.material;
-        if (second.material->reflectivity != 1.0f) {
-            path.secondJob = jobCount;
-            jobs[jobCount++] = second;
-        }
-        if (second.material->reflectivity != 0.0f) trace(Ray(second.point, second.reflected), path.deeper, 2);
+        hits[k] = rays[k].hint.primary;
+        addHits(Ray(origin, rays[k].direction), moving_, movingCount_, hits[k]);
+    }
+    for (std::int32_t k = 0; k < count; ++k) {
+        paths[k].firstJob = hits[k].found() ? addJob(Ray(origin, rays[k].direction), hits[k]) : -1;
+        paths[k].secondJob = -1;
     }
 
-    lightJobs(jobs, jobCount, locals);
+    // The mirror rays of the first hits, and whose path each is.
+    Hit mirrorHits[MAX_BATCH];
+    std::int32_t owner[MAX_BATCH];
+    std::int32_t mirrorCount = 0;
+    for (std::int32_t k = 0; k < count; ++k) {
+        const std::int32_t first = paths[k].firstJob;
+        if (first < 0 || jobs[first].material->reflectivity == 0.0f) continue;
+        // The mirror hint holds only for the fixed hit it was worked out from.
+        Hit& hit = mirrorHits[mirrorCount];
+        if (hits[k].index == rays[k].hint.primary.index) {
+            hit = rays[k].hint.mirror;
+            addHits(mirrorOf(first), moving_, movingCount_, hit);
+        } else {
+            hit = Hit{};
+            addHits(mirrorOf(first), all_, count_, hit);
+        }
+        owner[mirrorCount++] = k;
+    }
+    for (std::int32_t m = 0; m < mirrorCount; ++m) {
+        if (mirrorHits[m].found()) paths[owner[m]].secondJob = addJob(mirrorOf(paths[owner[m]].firstJob), mirrorHits[m]);
+    }
+    for (std::int32_t k = 0; k < count; ++k) {
+        const std::int32_t second = paths[k].secondJob;
+        if (second >= 0 && jobs[second].material->reflectivity != 0.0f) trace(mirrorOf(second), paths[k].deeper, 2);
+    }
+
+    // Perfect mirrors are lit too and their light is not used.
+    localLighting(*this, jobs, jobCount, locals);
 
     for (std::int32_t k = 0; k < count; ++k) {
         const Path& path = paths[k];
-        if (path.first == nullptr) {
+        if (path.firstJob < 0) {
             colours[k] = backgroundColour;
             continue;
         }
         Vector3 mirrored = backgroundColour;
-        if (path.second != nullptr) {
-            mirrored = blend(*path.second, path.deeper, path.secondJob >= 0 ? locals[path.secondJob] : Vector3());
+        if (path.secondJob >= 0) {
+            mirrored = blend(*jobs[path.secondJob].material, path.deeper, locals[path.secondJob]);
         }
-        colours[k] = blend(*path.first, mirrored, path.firstJob >= 0 ? locals[path.firstJob] : Vector3());
-    }
-}
-
-void FrameTracer::lightJobs(const ShadingJob* jobs, std::int32_t count, Vector3* locals) const {
-    for (std::int32_t k = 0; k < count; k += LANES) {
-        // A short last group repeats its last job; those results are dropped.
-        const ShadingJob* four[LANES];
-        Vector3 results[LANES];
-        for (int l = 0; l < LANES; ++l) four[l] = &jobs[std::min(k + l, count - 1)];
-        lightFour(four, results);
-        for (int l = 0; l < LANES && k + l < count; ++l) locals[k + l] = results[l];
-    }
-}
-
-// The local part of shadeSteps (ambient, then each light's diffuse and
-// specular term unless it faces away or is shadowed) for four points, each
-// step done for all four before the next so that their long chains of
-// square root, division and power overlap. A shadow ray is tested against
-// every shape even after one blocks it: the answer is the same.
-void FrameTracer::lightFour(const ShadingJob* const* jobs, Vector3* locals) const {
-    for (int l = 0; l < LANES; ++l) {
-        locals[l].set(0.0f, 0.0f, 0.0f);
-        locals[l] += jobs[l]->material->colour.mul(ambientColour);
-    }
-    for (const Light* light : scene_->lights()) {
-        Vector3 toPoint[LANES];
-        float k[LANES];
-        bool open[LANES];
-        bool anyOpen = false;
-        for (int l = 0; l < LANES; ++l) {
-            toPoint[l] = jobs[l]->point - light->position();
-            k[l] = -dot(toPoint[l], jobs[l]->normal);
-            open[l] = !(k[l] < 0.0f);  // the light is not behind the surface
-            anyOpen = anyOpen || open[l];
-        }
-        if (!anyOpen) continue;
-
-        float distance[LANES];
-        float q2[LANES];
-        Vector3 towardsLight[LANES];
-        for (int l = 0; l < LANES; ++l) {
-            float q = 0.0f;  // a light exactly at the point keeps it 0, so it adds nothing
-            distance[l] = toPoint[l].normalize(&q);
-            q2[l] = q * q;
-            k[l] = k[l] * q;
-            towardsLight[l] = toPoint[l].scaled(-1.0f);
-        }
-        // The kind is looked at once per shape, not once per lane.
-        const auto shadow = [&](auto&& distanceAlong) {
-            for (int l = 0; l < LANES; ++l) {
-                if (!open[l]) continue;
-                const float t = distanceAlong(Ray(jobs[l]->point, towardsLight[l]));
-                if (t >= 0.0f && t < distance[l]) open[l] = false;
-            }
-        };
-        for (std::int32_t s = 0; s < count_; ++s) {
-            const ShapeRecord& shape = records_[s];
-            switch (shape.kind) {
-                case ShapeRecord::Kind::Plane:
-                    shadow([&](const Ray& ray) { return shape.planeDistanceOrMiss(ray); });
-                    break;
-                case ShapeRecord::Kind::Sphere:
-                    shadow([&](const Ray& ray) { return sphereDistance(shape.vector, shape.scalar, ray); });
-                    break;
-                case ShapeRecord::Kind::Other:
-                    shadow([&](const Ray& ray) { return shape.shape->intersect(ray); });
-                    break;
-            }
-        }
-        for (int l = 0; l < LANES; ++l) {
-            if (!open[l]) continue;
-            const Material& m = *jobs[l]->material;
-            Vector3 sum(0.0f, 0.0f, 0.0f);
-            const float f = k[l] * q2[l];
-            sum.addScaled(m.colour, f);
-            if (m.specular != 0.0f) {
-                const float sigma = -dot(jobs[l]->reflected, toPoint[l]);
-                if (sigma > 0.0f) {
-                    const float h = fastSpecularHighlight(m.specular, sigma, q2[l], m.specularExponent);
-                    sum += Vector3(h, h, h);
-                }
-            }
-            locals[l] += sum.mul(light->intensity());
-        }
+        colours[k] = blend(*jobs[path.firstJob].material, mirrored, locals[path.firstJob]);
     }
 }
