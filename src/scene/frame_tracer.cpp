@@ -35,15 +35,11 @@ void FrameTracer::setFixed(std::uint32_t mask) {
     }
 }
 
-// Keeps the least (distance, index) pair of the accepted hits: in one scan
-// in insertion order that is the strict `t < nearest` of Scene::trace, and it
-// stays right when the scan starts from another subset's nearest hit.
+// The least (distance, index) pair: in one scan in insertion order that is
+// the strict `t < nearest` of Scene::trace, and it stays right when the scan
+// starts from another subset's nearest hit.
 void FrameTracer::addHits(const Ray& ray, const std::int32_t* indices, std::int32_t count, Hit& hit) const {
-    for (std::int32_t k = 0; k < count; ++k) {
-        const std::int32_t i = indices[k];
-        const float t = records_[i].intersect(ray);
-        if (t >= 0.0f && (t < hit.distance || (t == hit.distance && i < hit.index))) hit = {t, i};
-    }
+    for (std::int32_t k = 0; k < count; ++k) consider(hit, records_[indices[k]].intersect(ray), indices[k]);
 }
 
 Hit FrameTracer::nearestFixedHit(const Ray& ray) const {

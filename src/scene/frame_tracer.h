@@ -81,7 +81,12 @@ public:
     void traceBatch(const Vector3& origin, const HintedDirection* rays, std::int32_t count, Vector3* colours) const;
 
 private:
+    // Keeps the least (distance, index) pair of the accepted hits.
+    static void consider(Hit& hit, float t, std::int32_t i) {
+        if (t >= 0.0f && (t < hit.distance || (t == hit.distance && i < hit.index))) hit = {t, i};
+    }
     void addHits(const Ray& ray, const std::int32_t* indices, std::int32_t count, Hit& hit) const;
+    void addPrimaryHits(const Vector3& origin, const HintedDirection* rays, std::int32_t count, Hit* hits) const;
     Hit nearestFixedHit(const Ray& ray) const;
     void traceFrom(const Ray& ray, Hit hit, Vector3& colourOut, int depth, const Hit* mirrorHint) const;
     void shade(std::int32_t index, const Vector3& direction, const Vector3& point, Vector3& colourOut, int depth,

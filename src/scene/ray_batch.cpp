@@ -59,10 +59,7 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
     // Each stage runs over all the rays before the next, so that the rays'
     // chains of dependent steps overlap instead of following one another.
     Hit hits[MAX_BATCH];
-    for (std::int32_t k = 0; k < count; ++k) {
-        hits[k] = rays[k].hint.primary;
-        addHits(Ray(origin, rays[k].direction), moving_, movingCount_, hits[k]);
-    }
+    addPrimaryHits(origin, rays, count, hits);
     for (std::int32_t k = 0; k < count; ++k) {
         paths[k].firstJob = hits[k].found() ? addJob(Ray(origin, rays[k].direction), hits[k]) : -1;
         paths[k].secondJob = -1;
@@ -108,5 +105,43 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
             mirrored = blend(*jobs[path.secondJob].material, path.deeper, locals[path.secondJob]);
         }
         colours[k] = blend(*jobs[path.firstJob].material, mirrored, locals[path.firstJob]);
+    }
+}
+
+// The rays share their origin, so a moving sphere's offset from it and that
+// offset's squared length, the first steps of sphereDistance, are the same
+// floats for every ray and are worked out once.
+void FrameTracer::addPrimaryHits(const Vector3& origin, const HintedDirection* rays, std::int32_t count,
+                                 Hit* hits) const {
+    struct Offset {
+        Vector3 toCentre;
+        float toCentreSquared;
+        float radiusSquared;
+        std::int32_t index;
+    };
+    Offset spheres[MAX_OBJECTS];
+    std::int32_t sphereCount = 0;
+    std::int32_t others[MAX_OBJECTS];
+    std::int32_t otherCount = 0;
+    for (std::int32_t k = 0; k < movingCount_; ++k) {
+        const ShapeRecord& shape = records_[moving_[k]];
+        if (shape.kind == ShapeRecord::Kind::Sphere) {
+            const Vector3 toCentre = shape.vector - origin;
+            spheres[sphereCount++] = {toCentre, toCentre.lengthSquared(), shape.scalar, moving_[k]};
+        } else {
+            others[otherCount++] = moving_[k];
+        }
+    }
+    for (std::int32_t k = 0; k < count; ++k) {
+        Hit hit = rays[k].hint.primary;
+        for (std::int32_t s = 0; s < sphereCount; ++s) {
+            const Offset& sphere = spheres[s];
+            consider(hit,
+                     sphereDistanceFrom(sphere.toCentre, sphere.toCentreSquared, sphere.radiusSquared,
+                                        rays[k].direction),
+                     sphere.index);
+        }
+        if (otherCount > 0) addHits(Ray(origin, rays[k].direction), others, otherCount, hit);
+        hits[k] = hit;
     }
 }
