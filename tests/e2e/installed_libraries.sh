@@ -61,6 +61,16 @@ for example in own-scene:own_scene:raytracer-png canvas-tour:canvas_tour:"raytra
     c++ -o "$work/$name-pc" "$root/examples/$source.cpp" $(pkg-config --cflags --libs $modules) \
         >"$work/$name-pc.log" 2>&1 || fail "$name does not build with pkg-config: $(head -n 20 "$work/$name-pc.log")"
 done
+# The README's program, as it is printed there.
+sed -n '/^```cpp$/,/^```$/{/^```/d;p}' "$root/README.md" >"$work/picture.cpp"
+# shellcheck disable=SC2046
+if c++ -o "$work/picture" "$work/picture.cpp" $(pkg-config --cflags --libs raytracer-png) >"$work/picture.log" 2>&1; then
+    (cd "$work" && ./picture) || fail "the README's program failed"
+    [[ -f "$work/picture.png" && $(pixel_of "$work/picture.png" 20 20) == "255 127 0" ]] ||
+        fail "the README's program did not draw its orange rectangle"
+else
+    fail "the README's program does not build: $(head -n 20 "$work/picture.log")"
+fi
 if [[ -x "$work/own-scene-pc" ]]; then
     "$work/own-scene-pc" "$work/own-scene-pc.png" || fail "own-scene (pkg-config) failed"
     check_picture pkg-config "$work/own-scene-pc.png"
