@@ -39,7 +39,9 @@ install(TARGETS ${rt_libraries} EXPORT raytracerTargets
         INCLUDES DESTINATION ${RT_INSTALL_INCLUDEDIR})
 install(EXPORT raytracerTargets NAMESPACE raytracer:: DESTINATION ${rt_package_dir})
 
-# The platform seam: what only the backends (and their tests) include.
+# The platform seam: what only the backends (and their tests) include. An SDL
+# program's own event loop hands its events to windowProc, so that one is public
+# with SDL; on Win32 DispatchMessageA reaches the window procedure by itself.
 set(rt_private_headers window_platform.h default_font.h window_proc_win32.h clock_win32.h)
 if(NOT RT_BACKEND STREQUAL "sdl2")
   list(APPEND rt_private_headers window_proc_sdl.h)
