@@ -12,7 +12,7 @@ set(zlib_sources adler32 compress crc32 deflate gzclose gzlib gzread gzwrite inf
 list(TRANSFORM zlib_sources PREPEND "${RT_ZLIB_SOURCE_DIR}/")
 list(TRANSFORM zlib_sources APPEND ".c")
 add_library(bundled_zlib STATIC ${zlib_sources})
-target_include_directories(bundled_zlib SYSTEM PUBLIC "${RT_ZLIB_SOURCE_DIR}")
+target_include_directories(bundled_zlib SYSTEM PUBLIC "$<BUILD_INTERFACE:${RT_ZLIB_SOURCE_DIR}>")
 target_compile_options(bundled_zlib PRIVATE -w)
 
 set(png_config "${CMAKE_BINARY_DIR}/bundled_png/pnglibconf.h")
@@ -22,7 +22,8 @@ set(png_sources png pngerror pngget pngmem pngpread pngread pngrio pngrtran pngr
 list(TRANSFORM png_sources PREPEND "${RT_PNG_SOURCE_DIR}/")
 list(TRANSFORM png_sources APPEND ".c")
 add_library(bundled_png STATIC ${png_sources})
-target_include_directories(bundled_png SYSTEM PUBLIC "${RT_PNG_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/bundled_png")
+target_include_directories(bundled_png SYSTEM PUBLIC "$<BUILD_INTERFACE:${RT_PNG_SOURCE_DIR}>"
+                           "$<BUILD_INTERFACE:${CMAKE_BINARY_DIR}/bundled_png>")
 target_link_libraries(bundled_png PUBLIC bundled_zlib)
 target_compile_options(bundled_png PRIVATE -w)
 add_library(PNG::PNG ALIAS bundled_png)

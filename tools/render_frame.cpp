@@ -11,7 +11,7 @@
 #include "app/demo_scene.h"
 #include "app/frame_renderer.h"
 #include "bmpwindow/memory_canvas.h"
-#include "png_image.h"
+#include "png/png_image.h"
 #include "timing/stopwatch.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// PrimaryPaths: per pixel, the primary ray and what it meets among the shapes that stay put.
 #pragma once
 
 #include <cstdint>

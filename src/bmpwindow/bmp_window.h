@@ -1,3 +1,4 @@
+// BmpWindow: a Canvas shown in a window on the screen; and fatalError.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// Canvas: the drawing interface (pixels, rectangles, lines, text) of a window or a memory canvas.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// ClipEdge: one edge of the rectangle that Canvas::drawClippedLine cuts segments to.
 #pragma once
 
 #include "bmpwindow/point2.h"

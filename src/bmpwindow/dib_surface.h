@@ -1,3 +1,4 @@
+// DibSurface: the pixel memory of a BmpWindow, made by the platform and shown in the window.
 #pragma once
 
 #include <cstdint>

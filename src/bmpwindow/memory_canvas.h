@@ -1,3 +1,4 @@
+// MemoryCanvas: a Canvas in memory with no window; draw, then read its pixels or save them as a PNG.
 #pragma once
 
 #include <vector>

@@ -1,3 +1,4 @@
+// packColour: how a Vector3 colour becomes a 32-bit pixel word.
 #pragma once
 
 #include <cstdint>

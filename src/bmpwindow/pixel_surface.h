@@ -1,3 +1,4 @@
+// PixelSurface: 32-bit pixel words in rows, and the drawing done on them directly.
 #pragma once
 
 #include <cstddef>

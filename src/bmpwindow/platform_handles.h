@@ -1,3 +1,4 @@
+// The platform's window, bitmap and module handles, as the window classes hold them.
 #pragma once
 
 // The native handles behind a window and its bitmap, without the platform's headers.

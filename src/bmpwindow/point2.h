@@ -1,3 +1,4 @@
+// Point2: a position on a Canvas.
 #pragma once
 
 // A position on a canvas in pixels: x to the right, y downward. All single precision.

@@ -1,3 +1,4 @@
+// SurfaceCanvas: the Canvas drawing that BmpWindow and MemoryCanvas share.
 #pragma once
 
 #include "bmpwindow/canvas.h"

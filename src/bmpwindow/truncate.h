@@ -1,3 +1,4 @@
+// truncToInt32: float positions and colours to integers, for any value, NaN included.
 #pragma once
 
 #include <cstdint>

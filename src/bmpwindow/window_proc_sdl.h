@@ -1,3 +1,4 @@
+// windowProc (SDL): what a program's event loop hands each event to.
 #pragma once
 
 union SDL_Event;

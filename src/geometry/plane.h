@@ -1,3 +1,4 @@
+// Plane: an infinite flat shape, such as a floor or a wall, given by its PlaneEquation.
 #pragma once
 
 #include "geometry/shape.h"

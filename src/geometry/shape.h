@@ -1,3 +1,4 @@
+// Shape: what a scene object's surface answers: where a ray meets it, and its normal there.
 #pragma once
 
 #include "math/ray.h"

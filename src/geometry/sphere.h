@@ -1,3 +1,4 @@
+// Sphere: a round shape whose centre may be moved from frame to frame.
 #pragma once
 
 #include <cmath>

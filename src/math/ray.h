@@ -1,3 +1,4 @@
+// Ray: an origin and a direction, what the tracer follows through a scene.
 #pragma once
 
 #include "math/vector3.h"

@@ -1,3 +1,4 @@
+// Vector3: the tracer's one value type, for points, directions, normals and colours.
 #pragma once
 
 #include <cmath>

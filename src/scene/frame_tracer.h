@@ -1,3 +1,4 @@
+// FrameTracer: the scene's tracing, bit for bit, over a copy of one frame's shapes, one ray or a batch at a time.
 #pragma once
 
 #include <cstdint>

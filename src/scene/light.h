@@ -1,3 +1,4 @@
+// Light: a point light of a Scene, casting hard shadows and fading with the square of distance.
 #pragma once
 
 #include "math/vector3.h"

@@ -1,3 +1,4 @@
+// Local lighting of many shading points, four at a time.
 #pragma once
 
 #include <cstdint>

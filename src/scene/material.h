@@ -1,3 +1,4 @@
+// Material: how a SceneObject's surface looks: its colour, its highlight and how much it mirrors.
 #pragma once
 
 #include "math/vector3.h"

@@ -1,3 +1,4 @@
+// Scene: the objects and lights to trace, and the tracing: a ray in, the colour seen along it out.
 #pragma once
 
 #include <vector>

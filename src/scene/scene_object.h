@@ -1,3 +1,4 @@
+// SceneObject: one thing in a Scene, a Shape with the Material that covers it.
 #pragma once
 
 #include "scene/material.h"

@@ -1,3 +1,4 @@
+// The lighting model's steps, shared by the scene and the fast tracer.
 #pragma once
 
 #include <vector>

@@ -1,3 +1,4 @@
+// ShapeRecord: a shape as a tagged record, tested inline without a virtual call.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The specular highlight, through std::pow and without it where the result is certain.
 #pragma once
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// nowSeconds: the platform's high-resolution clock, which Stopwatch reads.
 #pragma once
 
 #include <cstdint>

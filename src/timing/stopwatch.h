@@ -1,3 +1,4 @@
+// Stopwatch: seconds elapsed since it started, the time base of an animation.
 #pragma once
 
 // Seconds since construction. Nothing stops or resets it.

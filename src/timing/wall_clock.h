@@ -1,3 +1,4 @@
+// The wall clock: the local date and time as text, and seconds since 1970.
 #pragma once
 
 #include <cstdint>

@@ -6,7 +6,7 @@
 #include "app/demo_scene.h"
 #include "app/frame_renderer.h"
 #include "bmpwindow/memory_canvas.h"
-#include "png_image.h"
+#include "png/png_image.h"
 
 namespace {
 

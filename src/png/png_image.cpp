@@ -1,4 +1,4 @@
-#include "png_image.h"
+#include "png/png_image.h"
 
 #include <png.h>
 

@@ -1,3 +1,4 @@
+// writePng and readPng: a PixelSurface, such as a MemoryCanvas's, to a PNG file and back.
 #pragma once
 
 #include <cstdint>

@@ -1,0 +1,111 @@
+// A scene of its own, traced into a MemoryCanvas through a camera of its own
+// and saved as a PNG:  own-scene [FILE.png]
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "bmpwindow/memory_canvas.h"
+#include "geometry/plane.h"
+#include "geometry/sphere.h"
+#include "png/png_image.h"
+#include "scene/light.h"
+#include "scene/scene.h"
+#include "scene/scene_object.h"
+
+namespace {
+
+constexpr std::int32_t WIDTH = 320;
+constexpr std::int32_t HEIGHT = 240;
+
+Vector3 cross(const Vector3& a, const Vector3& b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+// A pinhole camera at eye looking at target, with +z up.
+struct Camera {
+    Vector3 eye;
+    Vector3 forward, right, up;
+    float halfWidth;  // of the image plane at distance 1; the height follows from the aspect
+
+    Camera(const Vector3& eye_, const Vector3& target, float halfWidth_) : eye(eye_), halfWidth(halfWidth_) {
+        forward = normalized(target - eye);
+        right = normalized(cross(forward, Vector3(0.0f, 0.0f, 1.0f)));
+        up = cross(right, forward);
+    }
+
+    // Through the centre of pixel (i, j), row 0 at the top.
+    Ray primaryRay(std::int32_t i, std::int32_t j) const {
+        const float u = ((i + 0.5f) / WIDTH * 2.0f - 1.0f) * halfWidth;
+        const float v = (1.0f - (j + 0.5f) / HEIGHT * 2.0f) * halfWidth * HEIGHT / WIDTH;
+        Vector3 direction = forward;
+        direction.addScaled(right, u);
+        direction.addScaled(up, v);
+        return Ray(eye, normalized(direction));
+    }
+};
+
+// The scene owns what is added to it and deletes it with itself.
+void buildRing(Scene& scene) {
+    const Material floor(Vector3(0.8f, 0.8f, 0.75f), 0.3f, 10.0f, 0.25f);
+    scene.addObject(new SceneObject(floor, new Plane(PlaneEquation(Vector3(0.0f, 0.0f, 1.0f), 0.0f))));
+
+    const Material materials[] = {
+        Material(Vector3(0.9f, 0.1f, 0.1f), 0.0f, 10.0f, 0.0f),   // matte red
+        Material(Vector3(0.1f, 0.8f, 0.2f), 0.6f, 40.0f, 0.0f),   // glossy green
+        Material(Vector3(0.2f, 0.3f, 1.0f), 0.5f, 20.0f, 0.4f),   // shiny blue
+        Material(Vector3(1.0f, 1.0f, 1.0f), 0.0f, 10.0f, 1.0f),   // a pure mirror
+        Material(Vector3(1.0f, 0.75f, 0.2f), 0.8f, 20.0f, 0.2f),  // gold
+        Material(Vector3(0.7f, 0.2f, 0.9f), 0.4f, 10.0f, 0.0f),   // violet
+    };
+    // Six places 60 degrees apart on a circle of radius 2.5, written out so
+    // that the picture does not hang on the last bit of a library's sine.
+    const float ring[6][2] = {{1.0f, 0.0f},   {0.5f, 0.8660254f},   {-0.5f, 0.8660254f},
+                              {-1.0f, 0.0f},  {-0.5f, -0.8660254f}, {0.5f, -0.8660254f}};
+    for (int k = 0; k < 6; ++k) {
+        const Vector3 centre(2.5f * ring[k][0], 2.5f * ring[k][1], 0.7f);
+        scene.addObject(new SceneObject(materials[k], new Sphere(centre, 0.7f)));
+    }
+    const Material centrePiece(Vector3(0.95f, 0.95f, 0.95f), 0.5f, 20.0f, 0.6f);
+    scene.addObject(new SceneObject(centrePiece, new Sphere(Vector3(0.0f, 0.0f, 0.9f), 0.9f)));
+
+    scene.addLight(new Light(Vector3(-4.0f, -5.0f, 7.0f), Vector3(50.0f, 46.0f, 40.0f)));  // warm key light
+    scene.addLight(new Light(Vector3(5.0f, -3.0f, 4.0f), Vector3(15.0f, 18.0f, 25.0f)));   // cool fill light
+}
+
+void render(const Scene& scene, const Camera& camera, Canvas& canvas) {
+    canvas.beginFrame();
+    for (std::int32_t j = 0; j < HEIGHT; ++j) {
+        for (std::int32_t i = 0; i < WIDTH; ++i) {
+            Vector3 colour;
+            scene.trace(camera.primaryRay(i, j), colour);
+            colour.clampToOne();
+            // A colour's x lands in the pixel's low byte, which shows as blue:
+            // red and blue change places on their way in.
+            canvas.setPixel(i, j, Vector3(colour.z, colour.y, colour.x));
+        }
+    }
+    canvas.endFrame();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 2) {
+        std::fprintf(stderr, "usage: own-scene [FILE.png]\n");
+        return 2;
+    }
+    const std::string out = argc == 2 ? argv[1] : "own-scene.png";
+
+    Scene scene;
+    buildRing(scene);
+    const Camera camera(Vector3(0.0f, -8.0f, 4.0f), Vector3(0.0f, 0.0f, 0.6f), 0.55f);
+    MemoryCanvas canvas(WIDTH, HEIGHT);
+    render(scene, camera, canvas);
+
+    std::string error;
+    if (!writePng(out, canvas.surface(), error)) {
+        std::fprintf(stderr, "own-scene: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}

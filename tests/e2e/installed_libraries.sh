@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# The libraries as another program meets them: installed into a fresh
+# prefix, the examples built against it with find_package and again with
+# nothing but pkg-config, own-scene's picture held against the golden one,
+# and canvas-tour's window on a private X server, closed through the window
+# manager.
+#   installed_libraries.sh BUILD_DIR
+set -u
+build=$(realpath "$1")
+root=$(realpath "$(dirname "$0")/../..")
+export TMPDIR="$build"  # the scratch folder (prefix included) lives in the build tree
+source "$(dirname "$0")/x_session.sh"
+jobs=$(nproc 2>/dev/null || echo 2)
+prefix="$work/prefix"
+golden="$root/tests/golden/own-scene.png"
+
+cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
+    { echo "cmake --install failed: $(cat "$work/install.log")"; exit 1; }
+
+# The public headers are there, the platform seam's are not.
+for header in math/vector3.h geometry/sphere.h scene/scene.h timing/stopwatch.h bmpwindow/canvas.h \
+              bmpwindow/memory_canvas.h bmpwindow/bmp_window.h png/png_image.h raytracer_version.h; do
+    [[ -f "$prefix/include/raytracer/$header" ]] || fail "include/raytracer/$header is not installed"
+done
+for header in bmpwindow/window_platform.h bmpwindow/default_font.h bmpwindow/window_proc_win32.h \
+              timing/clock_win32.h; do
+    [[ ! -e "$prefix/include/raytracer/$header" ]] || fail "the private $header is installed"
+done
+grep -q '^#define RAYTRACER_VERSION "1\.0\.0"$' "$prefix/include/raytracer/raytracer_version.h" ||
+    fail "the version header does not say 1.0.0"
+
+# own-scene's picture, pixel for pixel.
+check_picture() {
+    local how=$1 picture=$2 differing
+    differing=$(compare -metric AE "$picture" "$golden" null: 2>&1)
+    [[ "$differing" == "0" ]] || fail "own-scene built with $how: $differing pixels differ from tests/golden/own-scene.png"
+}
+
+# With find_package, as a project of its own.
+echo "== examples/ with find_package"
+if cmake -S "$root/examples" -B "$work/examples" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_BUILD_TYPE=Release \
+         -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >"$work/examples.log" 2>&1 &&
+   cmake --build "$work/examples" -j "$jobs" >>"$work/examples.log" 2>&1; then
+    grep -q -- "-I$root/src\|-isystem $root/src" "$work/examples/compile_commands.json" &&
+        fail "the examples were compiled against the source tree, not the prefix"
+    grep -i 'warning' "$work/examples.log" && fail "warnings building the examples"
+    "$work/examples/own-scene" "$work/own-scene.png" 2>"$work/own-scene.err" ||
+        fail "own-scene failed: $(cat "$work/own-scene.err")"
+    check_picture find_package "$work/own-scene.png"
+else
+    fail "the examples do not build against the prefix: $(tail -n 30 "$work/examples.log")"
+fi
+
+# With pkg-config alone.
+echo "== examples with pkg-config --cflags --libs"
+export PKG_CONFIG_PATH
+PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name raytracer-tracer.pc)")
+for example in own-scene:own_scene:raytracer-png canvas-tour:canvas_tour:"raytracer-bmpwindow raytracer-timing"; do
+    IFS=: read -r name source modules <<<"$example"
+    # shellcheck disable=SC2046,SC2086
+    c++ -o "$work/$name-pc" "$root/examples/$source.cpp" $(pkg-config --cflags --libs $modules) \
+        >"$work/$name-pc.log" 2>&1 || fail "$name does not build with pkg-config: $(head -n 20 "$work/$name-pc.log")"
+done
+# The README's program, as it is printed there.
+sed -n '/^```cpp$/,/^```$/{/^```/d;p}' "$root/README.md" >"$work/picture.cpp"
+# shellcheck disable=SC2046
+if c++ -o "$work/picture" "$work/picture.cpp" $(pkg-config --cflags --libs raytracer-png) >"$work/picture.log" 2>&1; then
+    (cd "$work" && ./picture) || fail "the README's program failed"
+    [[ -f "$work/picture.png" && $(pixel_of "$work/picture.png" 20 20) == "255 127 0" ]] ||
+        fail "the README's program did not draw its orange rectangle"
+else
+    fail "the README's program does not build: $(head -n 20 "$work/picture.log")"
+fi
+if [[ -x "$work/own-scene-pc" ]]; then
+    "$work/own-scene-pc" "$work/own-scene-pc.png" || fail "own-scene (pkg-config) failed"
+    check_picture pkg-config "$work/own-scene-pc.png"
+fi
+
+# canvas-tour in a real window.
+echo "== canvas-tour under X"
+tour="$work/examples/canvas-tour"
+if [[ -x "$tour" ]]; then
+    start_x
+    "$tour" 2>"$work/tour.err" &
+    pid=$!
+    id=$(find_window 10)
+    if [[ -z "$id" ]]; then
+        fail "canvas-tour opened no window titled Window; stderr: $(cat "$work/tour.err")"
+        kill "$pid" 2>/dev/null
+    else
+        size=$(xwininfo -id "$id" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+        [[ "$size" == "480x320" ]] || fail "the client area is $size, not 480x320"
+        sleep 0.5
+        import -window "$id" "$work/tour-first.png"
+        sleep 0.7
+        import -window "$id" "$work/tour-second.png"
+        [[ -n "${SCREENSHOT_OUT:-}" ]] && cp "$work/tour-second.png" "$SCREENSHOT_OUT"
+        panel=$(pixel_of "$work/tour-first.png" 60 50)
+        [[ "$panel" == "255 127 0" ]] || fail "the panel's pixel is ($panel), not orange (255 127 0)"
+        # setPixelRgb(x, y, 40, 80, phase) shows as red = phase, green 80, blue 40.
+        read -r _ green blue < <(pixel_of "$work/tour-first.png" $((480 - 84 + 10)) 40)
+        [[ "$green $blue" == "80 40" ]] || fail "the byte patch shows green $green, blue $blue, not 80 and 40"
+        differing=$(compare -metric AE "$work/tour-first.png" "$work/tour-second.png" null: 2>&1)
+        [[ "$differing" =~ ^[0-9]+$ && "$differing" -gt 0 ]] || fail "two frames 0.7 s apart do not differ ($differing)"
+        wmctrl -c Window
+        wait_exit "$pid" 3
+        [[ "$exit_code" == "0" ]] || fail "after wmctrl -c canvas-tour gave '$exit_code' within 3 s, not exit code 0"
+    fi
+fi
+
+finish "installed libraries"
