@@ -33,7 +33,13 @@ F4 narrow(D4 v) { return __builtin_convertvector(v, F4); }
 F4 splat(float v) { return F4{v, v, v, v}; }
 V4 splat(const Vector3& v) { return {splat(v.x), splat(v.y), splat(v.z)}; }
 V4 operator-(const V4& a, const V4& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-bool any(M4 m) { return (m[0] | m[1] | m[2] | m[3]) != 0; }
+bool any(M4 m) {
+#if defined(__SSE2__)
+    return _mm_movemask_ps(reinterpret_cast<__m128>(m)) != 0;
+#else
+    return (m[0] | m[1] | m[2] | m[3]) != 0;
+#endif
+}
 
 // Vector3::dot: ((x·x' + y·y') + z·z') in double, rounded to float.
 F4 dot(const V4& a, const V4& b) { return narrow((wide(a.x) * wide(b.x) + wide(a.y) * wide(b.y)) + wide(a.z) * wide(b.z)); }
@@ -93,7 +99,9 @@ void localLightingSimd(const FrameTracer& tracer, const ShadingJob* const* jobs,
         k = k * q;
         const V4 towardsLight{-1.0f * toPoint.x, -1.0f * toPoint.y, -1.0f * toPoint.z};
 
-        for (std::int32_t s = 0; s < tracer.objectCount() && any(open); ++s) {
+        // Every shape, without waiting to see whether all four are blocked:
+        // the tests of different shapes then run side by side.
+        for (std::int32_t s = 0; s < tracer.objectCount(); ++s) {
             const ShapeRecord& shape = tracer.record(s);
             switch (shape.kind) {
                 case ShapeRecord::Kind::Plane: {
