@@ -117,8 +117,10 @@ void localLightingSimd(const FrameTracer& tracer, const ShadingJob* const* jobs,
                     const F4 tca = dot(toCentre, towardsLight);
                     const D4 tcaWide = wide(tca);
                     const F4 d2 = narrow(wide(dot(toCentre, toCentre)) - tcaWide * tcaWide);
+                    const M4 reached = open & ~(tca < 0.0f) & ~(d2 > shape.scalar);
+                    if (!any(reached)) break;  // the usual case: no square root needed
                     const F4 t = narrow(tcaWide - sqrt(wide(splat(shape.scalar)) - wide(d2)));
-                    open &= ~(~(tca < 0.0f) & ~(d2 > shape.scalar) & (t >= 0.0f) & (t < distance));
+                    open &= ~(reached & (t >= 0.0f) & (t < distance));
                     break;
                 }
                 case ShapeRecord::Kind::Other:
