@@ -13,6 +13,15 @@
 #include "scene/scene.h"
 #include "scene/specular_highlight.h"
 
+// Where the loader can choose (glibc's ifunc on x86-64), a second copy for
+// CPUs with AVX2, whose registers hold four doubles. The same IEEE operations
+// lane by lane, so the same bits; -ffp-contract=off still forbids fusing.
+#if defined(__x86_64__) && defined(__linux__) && defined(__GLIBC__)
+#define RT_LIGHTING_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define RT_LIGHTING_CLONES
+#endif
+
 // Four doubles are two SSE registers; these helpers never cross a call.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
@@ -64,7 +73,7 @@ V4 select(M4 m, const V4& a, const V4& b) { return {m ? a.x : b.x, m ? a.y : b.y
 
 }  // namespace
 
-void localLightingSimd(const FrameTracer& tracer, const ShadingJob* const* jobs, Vector3* locals) {
+RT_LIGHTING_CLONES void localLightingSimd(const FrameTracer& tracer, const ShadingJob* const* jobs, Vector3* locals) {
     V4 point, normal, reflected, colour;
     F4 specular, exponent;
     for (int l = 0; l < LIGHTING_LANES; ++l) {
