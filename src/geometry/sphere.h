@@ -5,23 +5,16 @@
 
 #include "geometry/shape.h"
 
-// The geometric test once the offset from the ray's origin to the centre and
-// its squared length are known: the near surface along a unit direction, or
-// MISS_DISTANCE.
-inline float sphereDistanceFrom(const Vector3& toCentre, float toCentreSquared, float radiusSquared,
-                                const Vector3& direction) {
-    const float tca = dot(toCentre, direction);
-    if (tca < 0.0f) return MISS_DISTANCE;
-    const double tcaWide = tca;
-    const float d2 = static_cast<float>(toCentreSquared - tcaWide * tcaWide);
-    if (d2 > radiusSquared) return MISS_DISTANCE;
-    return static_cast<float>(tcaWide - std::sqrt(static_cast<double>(radiusSquared) - d2));
-}
-
-// Shared by Sphere::intersect and the renderer's inlined tests.
+// The geometric test: the near surface along a unit direction, or
+// MISS_DISTANCE. Shared by Sphere::intersect and the renderer's inlined tests.
 inline float sphereDistance(const Vector3& centre, float radiusSquared, const Ray& ray) {
     const Vector3 toCentre = centre - ray.origin;
-    return sphereDistanceFrom(toCentre, toCentre.lengthSquared(), radiusSquared, ray.direction);
+    const float tca = dot(toCentre, ray.direction);
+    if (tca < 0.0f) return MISS_DISTANCE;
+    const double tcaWide = tca;
+    const float d2 = static_cast<float>(toCentre.lengthSquared() - tcaWide * tcaWide);
+    if (d2 > radiusSquared) return MISS_DISTANCE;
+    return static_cast<float>(tcaWide - std::sqrt(static_cast<double>(radiusSquared) - d2));
 }
 
 inline Vector3 sphereNormal(const Vector3& centre, float inverseRadius, const Vector3& point) {

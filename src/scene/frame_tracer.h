@@ -87,7 +87,9 @@ private:
         if (t >= 0.0f && (t < hit.distance || (t == hit.distance && i < hit.index))) hit = {t, i};
     }
     void addHits(const Ray& ray, const std::int32_t* indices, std::int32_t count, Hit& hit) const;
-    void addPrimaryHits(const Vector3& origin, const HintedDirection* rays, std::int32_t count, Hit* hits) const;
+    // addHits for n rays, four at a time where vector code is built.
+    void addHitsMany(const Vector3* const* origins, const Vector3* const* directions, Hit* const* hits,
+                     std::int32_t n, const std::int32_t* indices, std::int32_t count) const;
     Hit nearestFixedHit(const Ray& ray) const;
     void traceFrom(const Ray& ray, Hit hit, Vector3& colourOut, int depth, const Hit* mirrorHint) const;
     void shade(std::int32_t index, const Vector3& direction, const Vector3& point, Vector3& colourOut, int depth,

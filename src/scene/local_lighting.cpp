@@ -13,7 +13,7 @@ void localLighting(const FrameTracer& tracer, const ShadingJob* jobs, std::int32
         const ShadingJob* four[LIGHTING_LANES];
         Vector3 results[LIGHTING_LANES];
         for (int l = 0; l < LIGHTING_LANES; ++l) four[l] = &jobs[std::min(k + l, count - 1)];
-#ifdef RT_SIMD_LIGHTING
+#ifdef RT_SIMD_LANES
         localLightingSimd(tracer, four, results);
 #else
         localLightingLanes(tracer, four, results);

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "scene/frame_tracer.h"
+#include "scene/lanes.h"
 
 // The local part of the lighting model (the ambient term, then each light's
 // diffuse and specular term unless it faces away or is shadowed) at many
@@ -20,8 +21,7 @@ void localLighting(const FrameTracer& tracer, const ShadingJob* jobs, std::int32
 // Four points, one at a time per step, in plain C++.
 void localLightingLanes(const FrameTracer& tracer, const ShadingJob* const* jobs, Vector3* locals);
 
-#if defined(__GNUC__) && (defined(__SSE2__) || !(defined(__i386__) || defined(__x86_64__)))
-#define RT_SIMD_LIGHTING 1
+#ifdef RT_SIMD_LANES
 // Four points in vector registers (the compiler's vector extensions): the
 // same IEEE operations on each lane, so the same bits.
 void localLightingSimd(const FrameTracer& tracer, const ShadingJob* const* jobs, Vector3* locals);

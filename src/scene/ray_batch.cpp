@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "scene/frame_tracer.h"
+#include "scene/hit_lanes.h"
 #include "scene/local_lighting.h"
 #include "scene/scene.h"
 #include "scene/scene_object.h"
@@ -59,30 +60,45 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
     // Each stage runs over all the rays before the next, so that the rays'
     // chains of dependent steps overlap instead of following one another.
     Hit hits[MAX_BATCH];
-    addPrimaryHits(origin, rays, count, hits);
+    const Vector3* origins[MAX_BATCH];
+    const Vector3* directions[MAX_BATCH];
+    Hit* hitOf[MAX_BATCH];
+    for (std::int32_t k = 0; k < count; ++k) {
+        hits[k] = rays[k].hint.primary;
+        origins[k] = &origin;
+        directions[k] = &rays[k].direction;
+        hitOf[k] = &hits[k];
+    }
+    addHitsMany(origins, directions, hitOf, count, moving_, movingCount_);
     for (std::int32_t k = 0; k < count; ++k) {
         paths[k].firstJob = hits[k].found() ? addJob(Ray(origin, rays[k].direction), hits[k]) : -1;
         paths[k].secondJob = -1;
     }
 
-    // The mirror rays of the first hits, and whose path each is.
+    // The mirror rays of the first hits, and whose path each is. A mirror
+    // hint holds only for the fixed hit it was worked out from: those rays
+    // need only the moving shapes' hits added, the others all shapes'.
     Hit mirrorHits[MAX_BATCH];
     std::int32_t owner[MAX_BATCH];
     std::int32_t mirrorCount = 0;
-    for (std::int32_t k = 0; k < count; ++k) {
-        const std::int32_t first = paths[k].firstJob;
-        if (first < 0 || jobs[first].material->reflectivity == 0.0f) continue;
-        // The mirror hint holds only for the fixed hit it was worked out from.
-        Hit& hit = mirrorHits[mirrorCount];
-        if (hits[k].index == rays[k].hint.primary.index) {
-            hit = rays[k].hint.mirror;
-            addHits(mirrorOf(first), moving_, movingCount_, hit);
-        } else {
-            hit = Hit{};
-            addHits(mirrorOf(first), all_, count_, hit);
+    std::int32_t hintedCount = 0;
+    for (int hinted = 1; hinted >= 0; --hinted) {
+        const std::int32_t start = mirrorCount;
+        for (std::int32_t k = 0; k < count; ++k) {
+            const std::int32_t first = paths[k].firstJob;
+            if (first < 0 || jobs[first].material->reflectivity == 0.0f) continue;
+            if ((hits[k].index == rays[k].hint.primary.index) != (hinted == 1)) continue;
+            mirrorHits[mirrorCount] = hinted ? rays[k].hint.mirror : Hit{};
+            origins[mirrorCount] = &jobs[first].point;
+            directions[mirrorCount] = &jobs[first].reflected;
+            hitOf[mirrorCount] = &mirrorHits[mirrorCount];
+            owner[mirrorCount++] = k;
         }
-        owner[mirrorCount++] = k;
+        if (hinted) hintedCount = mirrorCount - start;
     }
+    addHitsMany(origins, directions, hitOf, hintedCount, moving_, movingCount_);
+    addHitsMany(origins + hintedCount, directions + hintedCount, hitOf + hintedCount, mirrorCount - hintedCount, all_,
+                count_);
     for (std::int32_t m = 0; m < mirrorCount; ++m) {
         if (mirrorHits[m].found()) paths[owner[m]].secondJob = addJob(mirrorOf(paths[owner[m]].firstJob), mirrorHits[m]);
     }
@@ -108,40 +124,12 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
     }
 }
 
-// The rays share their origin, so a moving sphere's offset from it and that
-// offset's squared length, the first steps of sphereDistance, are the same
-// floats for every ray and are worked out once.
-void FrameTracer::addPrimaryHits(const Vector3& origin, const HintedDirection* rays, std::int32_t count,
-                                 Hit* hits) const {
-    struct Offset {
-        Vector3 toCentre;
-        float toCentreSquared;
-        float radiusSquared;
-        std::int32_t index;
-    };
-    Offset spheres[MAX_OBJECTS];
-    std::int32_t sphereCount = 0;
-    std::int32_t others[MAX_OBJECTS];
-    std::int32_t otherCount = 0;
-    for (std::int32_t k = 0; k < movingCount_; ++k) {
-        const ShapeRecord& shape = records_[moving_[k]];
-        if (shape.kind == ShapeRecord::Kind::Sphere) {
-            const Vector3 toCentre = shape.vector - origin;
-            spheres[sphereCount++] = {toCentre, toCentre.lengthSquared(), shape.scalar, moving_[k]};
-        } else {
-            others[otherCount++] = moving_[k];
-        }
-    }
-    for (std::int32_t k = 0; k < count; ++k) {
-        Hit hit = rays[k].hint.primary;
-        for (std::int32_t s = 0; s < sphereCount; ++s) {
-            const Offset& sphere = spheres[s];
-            consider(hit,
-                     sphereDistanceFrom(sphere.toCentre, sphere.toCentreSquared, sphere.radiusSquared,
-                                        rays[k].direction),
-                     sphere.index);
-        }
-        if (otherCount > 0) addHits(Ray(origin, rays[k].direction), others, otherCount, hit);
-        hits[k] = hit;
-    }
+
+void FrameTracer::addHitsMany(const Vector3* const* origins, const Vector3* const* directions, Hit* const* hits,
+                              std::int32_t n, const std::int32_t* indices, std::int32_t count) const {
+    std::int32_t k = 0;
+#ifdef RT_SIMD_LANES
+    for (; k + 4 <= n; k += 4) addHitsFour(*this, origins + k, directions + k, indices, count, hits + k);
+#endif
+    for (; k < n; ++k) addHits(Ray(*origins[k], *directions[k]), indices, count, *hits[k]);
 }
