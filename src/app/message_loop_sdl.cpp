@@ -5,11 +5,15 @@
 
 void runMessageLoop(void (*frame)()) {
     for (;;) {
+        if (closeRequested()) break;
         SDL_Event event;
         if (SDL_PollEvent(&event) != 0) {
-            if (event.type == SDL_QUIT) return;
+            if (event.type == SDL_QUIT) break;
             windowProc(event);
+        } else if (quitRequested()) {
+            break;  // a quit request the full queue dropped
         }
         frame();
     }
+    forgetQuitRequests();
 }

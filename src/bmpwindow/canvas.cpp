@@ -16,6 +16,8 @@ void Canvas::setPixel(std::int32_t x, std::int32_t y, const Vector3& colour) {
 }
 
 void Canvas::fillRect(const Point2& topLeft, std::int32_t w, std::int32_t h, const Vector3& colour) {
+    // Without rows every column is clipped away: not worth visiting them.
+    if (width() <= 0 || height() <= 0) return;
     const std::optional<std::int32_t> first = truncToInt32(topLeft.x);
     const std::optional<std::int32_t> xEnd = truncToInt32(static_cast<double>(w) + topLeft.x);
     if (!first || !xEnd) return;

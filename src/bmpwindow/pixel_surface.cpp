@@ -29,6 +29,9 @@ void stepsOnSurface(std::int64_t start, bool forward, std::int64_t size, std::in
 }  // namespace
 
 void PixelSurface::drawLine(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, std::uint32_t word) {
+    // The steps below are bounded by one side; with the other side empty
+    // they would all be misses.
+    if (empty()) return;
     const std::int64_t dx = static_cast<std::int64_t>(x1) - x0;
     const std::int64_t dy = static_cast<std::int64_t>(y1) - y0;
     const std::int64_t ax = dx < 0 ? -dx : dx;
@@ -52,10 +55,12 @@ void PixelSurface::drawLine(std::int32_t x0, std::int32_t y0, std::int32_t x1, s
 }
 
 void PixelSurface::fill(std::uint32_t word) {
+    if (empty()) return;
     std::fill_n(pixels_, static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), word);
 }
 
 void PixelSurface::fillRect(const Point2& topLeft, std::int32_t w, std::int32_t h, const Vector3& colour) {
+    if (empty()) return;
     const std::optional<std::int32_t> left = truncToInt32(topLeft.x);
     const std::optional<std::int32_t> top = truncToInt32(topLeft.y);
     if (!left || !top) return;

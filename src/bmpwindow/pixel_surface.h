@@ -19,6 +19,8 @@ public:
     std::int32_t width() const { return width_; }
     std::int32_t height() const { return height_; }
     std::uint32_t* pixels() const { return pixels_; }
+    // No pixels (a zero or negative side): every drawing call returns at once.
+    bool empty() const { return width_ <= 0 || height_ <= 0; }
 
     bool contains(std::int64_t x, std::int64_t y) const { return x >= 0 && x < width_ && y >= 0 && y < height_; }
 

@@ -1,5 +1,6 @@
 #include <SDL.h>
 
+#include <atomic>
 #include <cstdlib>
 
 #include "bmpwindow/window_platform.h"
@@ -9,6 +10,32 @@ namespace {
 
 std::string videoFailure;
 int registrations = 0;
+std::atomic<bool> closeRecorded{false};
+std::atomic<bool> quitRecorded{false};
+
+bool isCloseRequest(const SDL_Event& event) {
+    return event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE;
+}
+
+// Runs for every event as SDL produces it, before it tries the queue.
+int recordRequests(void*, SDL_Event* event) {
+    if (isCloseRequest(*event)) closeRecorded = true;
+    if (event->type == SDL_QUIT) quitRecorded = true;
+    return 1;
+}
+
+// Nothing in the program handles input, so SDL is told not to queue it: a
+// pointer waved over the window would otherwise queue every motion, one
+// event per frame to work through, and fill the queue.
+void ignoreInput() {
+    const Uint32 kinds[] = {
+        SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_MOUSEWHEEL,
+        SDL_KEYDOWN, SDL_KEYUP, SDL_TEXTEDITING, SDL_TEXTEDITING_EXT, SDL_TEXTINPUT, SDL_KEYMAPCHANGED,
+        SDL_FINGERDOWN, SDL_FINGERUP, SDL_FINGERMOTION, SDL_MULTIGESTURE, SDL_DOLLARGESTURE, SDL_DOLLARRECORD,
+        SDL_CLIPBOARDUPDATE, SDL_DROPFILE, SDL_DROPTEXT, SDL_DROPBEGIN, SDL_DROPCOMPLETE,
+    };
+    for (Uint32 kind : kinds) SDL_EventState(kind, SDL_IGNORE);
+}
 
 // Starts SDL's video; the reason when there is nothing to show a window on.
 std::string startVideo() {
@@ -52,7 +79,10 @@ void registerWindowClass(InstanceHandle) {
     // places the new window where the old one's client area was.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     videoFailure = startVideo();
-    if (videoFailure.empty()) std::atexit(SDL_Quit);
+    if (!videoFailure.empty()) return;
+    std::atexit(SDL_Quit);
+    ignoreInput();
+    SDL_AddEventWatch(recordRequests, nullptr);
 }
 
 WindowHandle createAndShowWindow(std::int32_t x, std::int32_t y, std::int32_t clientWidth, std::int32_t clientHeight,
@@ -73,8 +103,17 @@ WindowHandle createAndShowWindow(std::int32_t x, std::int32_t y, std::int32_t cl
 
 void destroyWindow(WindowHandle window) { SDL_DestroyWindow(window); }
 
+bool closeRequested() { return closeRecorded; }
+bool quitRequested() { return quitRecorded; }
+
+void forgetQuitRequests() {
+    closeRecorded = false;
+    quitRecorded = false;
+}
+
 void windowProc(const SDL_Event& event) {
-    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) {
+    if (isCloseRequest(event)) {
+        closeRecorded = true;
         SDL_Event quit{};
         quit.type = SDL_QUIT;
         SDL_PushEvent(&quit);

@@ -67,14 +67,62 @@ TEST_F(CloseAndLoopTest, OneFramePerEventUntilQuit) {
     }
 }
 
-TEST_F(CloseAndLoopTest, ACloseEventEndsTheLoopAfterItsFrame) {
+// The close request goes to the window procedure ahead of the queue, as
+// Win32's WM_CLOSE does: no frame for the events queued before it.
+TEST_F(CloseAndLoopTest, ACloseRequestEndsTheLoopAheadOfQueuedEvents) {
     BmpWindow window(30, 30, 100, 100, nullptr);
+    for (int k : {0, 3}) {
+        drainEvents();
+        for (int i = 0; i < k; ++i) push(SDL_USEREVENT);
+        SDL_Event close = closeRequestFor(window);
+        SDL_PushEvent(&close);
+        framesRendered = 0;
+        runMessageLoop(countFrame);
+        EXPECT_EQ(framesRendered, 0) << k << " events ahead of the close";
+    }
+}
+
+// Fills SDL's queue; returns how many events it took.
+int fillQueue() {
+    SDL_Event filler{};
+    filler.type = SDL_USEREVENT;
+    int queued = 0;
+    while (SDL_PushEvent(&filler) == 1) ++queued;
+    return queued;
+}
+
+TEST_F(CloseAndLoopTest, RequestsThatAFullQueueDropsStillEndTheLoop) {
+    BmpWindow window(30, 30, 100, 100, nullptr);
+
+    // A close: at once.
     drainEvents();
+    ASSERT_GT(fillQueue(), 1000);
     SDL_Event close = closeRequestFor(window);
-    SDL_PushEvent(&close);
+    EXPECT_LT(SDL_PushEvent(&close), 1);  // the queue had no room for it
     framesRendered = 0;
     runMessageLoop(countFrame);
-    EXPECT_EQ(framesRendered, 1);  // the close is dispatched and framed; the quit it posts ends the loop
+    EXPECT_EQ(framesRendered, 0);
+
+    // A quit (what SIGTERM sends): once the queue is worked off, one frame an event.
+    drainEvents();
+    const int queued = fillQueue();
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    EXPECT_LT(SDL_PushEvent(&quit), 1);
+    framesRendered = 0;
+    runMessageLoop(countFrame);
+    EXPECT_EQ(framesRendered, queued);
+}
+
+// Nothing handles input: queued one by one, a waved pointer would hold the
+// close back behind thousands of events.
+TEST_F(CloseAndLoopTest, InputIsNotQueued) {
+    BmpWindow window(30, 30, 100, 100, nullptr);
+    for (Uint32 kind : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEWHEEL, SDL_KEYDOWN, SDL_KEYUP, SDL_TEXTINPUT,
+                        SDL_FINGERMOTION}) {
+        EXPECT_EQ(SDL_EventState(kind, SDL_QUERY), SDL_IGNORE) << "event kind " << kind;
+    }
+    for (Uint32 kind : {SDL_WINDOWEVENT, SDL_QUIT}) EXPECT_EQ(SDL_EventState(kind, SDL_QUERY), SDL_ENABLE);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <SDL.h>
 
 #include <cstdlib>
+
+#include "bmpwindow/window_proc_sdl.h"
 #endif
 
 // Real windows of the backend: on SDL's offscreen driver (no X server
@@ -29,6 +31,7 @@ protected:
     static void drainEvents() {
         SDL_PumpEvents();
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        forgetQuitRequests();
     }
 #endif
 };
