@@ -1,7 +1,10 @@
-// Tracing many rays at once. One scalar pass follows each ray's path (the
-// nearest hits of the ray and of its first mirror ray, and the colour of
-// anything deeper through trace); the lighting of all the points met is then
-// done four at a time; a last pass blends each path bottom-up.
+// Tracing many rays at once, as a wavefront. Level by level, the hits of all
+// the rays of a level are found (four at a time), each hit becomes a job (its
+// shading point, normal and mirror direction), and the mirror rays of the
+// reflective ones make the next level. Past the last batched level a mirror
+// ray is traced on its own. Then the local lighting of every job is done,
+// four at a time, and last each job's colour is blended from its local
+// colour and its mirror ray's colour, deepest first.
 //
 // Why the bits are the same: within one ray's colour every value goes
 // through the same operations in the same order as in shadeSteps; only the
@@ -16,9 +19,14 @@
 #include "scene/scene_object.h"
 #include "scene/shading_steps.h"
 
-static_assert(MAX_REFLECTION_DEPTH >= 2, "the first two levels of a path are traced without the depth test");
-
 namespace {
+
+// Levels of a path traced as a wavefront: the primary hit and three bounces.
+constexpr std::int32_t LEVELS = 4;
+static_assert(MAX_REFLECTION_DEPTH >= LEVELS, "batched levels are traced without the depth test");
+
+constexpr std::int32_t NO_MIRROR = -1;  // no mirror ray, or one that met nothing: the background
+constexpr std::int32_t TRACED = -2;     // a mirror ray past the batched levels, traced on its own
 
 // The last steps of shadeSteps: the mirror term first, then the local colour.
 Vector3 blend(const Material& m, const Vector3& mirrored, const Vector3& local) {
@@ -29,22 +37,24 @@ Vector3 blend(const Material& m, const Vector3& mirrored, const Vector3& local) 
     return colour;
 }
 
-// One ray's path: the jobs of its first and second hit, -1 where there is none.
-struct Path {
-    std::int32_t firstJob;
-    std::int32_t secondJob;
-    Vector3 deeper;  // the colour along the second hit's mirror ray
-};
-
 }  // namespace
 
 void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays, std::int32_t count,
                              Vector3* colours) const {
     count = std::min(count, MAX_BATCH);
-    Path paths[MAX_BATCH];
-    ShadingJob jobs[2 * MAX_BATCH];
-    Vector3 locals[2 * MAX_BATCH];
+    constexpr std::int32_t MAX_JOBS = LEVELS * MAX_BATCH;
+    ShadingJob jobs[MAX_JOBS];
+    std::int32_t mirrorJob[MAX_JOBS];  // the job its mirror ray met, or NO_MIRROR or TRACED
+    Vector3 colourOf[MAX_JOBS];        // first the local colour, then the blended colour
     std::int32_t jobCount = 0;
+
+    // The rays of one level, four at a time where vector code is built.
+    Hit hits[MAX_BATCH];
+    const Vector3* origins[MAX_BATCH];
+    const Vector3* directions[MAX_BATCH];
+    Hit* hitOf[MAX_BATCH];
+    std::int32_t from[MAX_BATCH];  // the job each ray leaves from (for the primary rays, the ray)
+
     // Written field by field in place: a job copied whole right after being
     // made would wait for its stores to land.
     const auto addJob = [&](const Ray& ray, const Hit& hit) {
@@ -53,77 +63,92 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
         job.normal = records_[hit.index].normalAt(job.point);
         job.reflected = mirrorDirection(ray.direction, job.normal);
         job.material = &objects_[hit.index]->material();
+        mirrorJob[jobCount] = NO_MIRROR;
         return jobCount++;
     };
-    const auto mirrorOf = [&](std::int32_t job) { return Ray(jobs[job].point, jobs[job].reflected); };
 
-    // Each stage runs over all the rays before the next, so that the rays'
-    // chains of dependent steps overlap instead of following one another.
-    Hit hits[MAX_BATCH];
-    const Vector3* origins[MAX_BATCH];
-    const Vector3* directions[MAX_BATCH];
-    Hit* hitOf[MAX_BATCH];
+    // Level 0: the primary rays, whose fixed shapes' hits are known.
+    Hit primaryHits[MAX_BATCH];
+    std::int32_t primaryJob[MAX_BATCH];
     for (std::int32_t k = 0; k < count; ++k) {
-        hits[k] = rays[k].hint.primary;
+        primaryHits[k] = rays[k].hint.primary;
         origins[k] = &origin;
         directions[k] = &rays[k].direction;
-        hitOf[k] = &hits[k];
+        hitOf[k] = &primaryHits[k];
     }
     addHitsMany(origins, directions, hitOf, count, moving_, movingCount_);
     for (std::int32_t k = 0; k < count; ++k) {
-        paths[k].firstJob = hits[k].found() ? addJob(Ray(origin, rays[k].direction), hits[k]) : -1;
-        paths[k].secondJob = -1;
+        primaryJob[k] = primaryHits[k].found() ? addJob(Ray(origin, rays[k].direction), primaryHits[k]) : NO_MIRROR;
     }
 
-    // The mirror rays of the first hits, and whose path each is. A mirror
-    // hint holds only for the fixed hit it was worked out from: those rays
-    // need only the moving shapes' hits added, the others all shapes'.
-    Hit mirrorHits[MAX_BATCH];
-    std::int32_t owner[MAX_BATCH];
-    std::int32_t mirrorCount = 0;
-    std::int32_t hintedCount = 0;
-    for (int hinted = 1; hinted >= 0; --hinted) {
-        const std::int32_t start = mirrorCount;
+    // Level 1: a mirror hint holds only for the fixed hit it was worked out
+    // from. Those rays need only the moving shapes' hits added, the rest all.
+    std::int32_t levelStart = 0;
+    std::int32_t levelEnd = jobCount;
+    std::int32_t n = 0;
+    std::int32_t hinted = 0;
+    for (int pass = 0; pass < 2; ++pass) {
         for (std::int32_t k = 0; k < count; ++k) {
-            const std::int32_t first = paths[k].firstJob;
-            if (first < 0 || jobs[first].material->reflectivity == 0.0f) continue;
-            if ((hits[k].index == rays[k].hint.primary.index) != (hinted == 1)) continue;
-            mirrorHits[mirrorCount] = hinted ? rays[k].hint.mirror : Hit{};
-            origins[mirrorCount] = &jobs[first].point;
-            directions[mirrorCount] = &jobs[first].reflected;
-            hitOf[mirrorCount] = &mirrorHits[mirrorCount];
-            owner[mirrorCount++] = k;
+            const std::int32_t job = primaryJob[k];
+            if (job < 0 || jobs[job].material->reflectivity == 0.0f) continue;
+            const bool fixedHitWins = primaryHits[k].index == rays[k].hint.primary.index;
+            if (fixedHitWins != (pass == 0)) continue;
+            from[n] = job;
+            hits[n] = fixedHitWins ? rays[k].hint.mirror : Hit{};
+            ++n;
         }
-        if (hinted) hintedCount = mirrorCount - start;
+        if (pass == 0) hinted = n;
     }
-    addHitsMany(origins, directions, hitOf, hintedCount, moving_, movingCount_);
-    addHitsMany(origins + hintedCount, directions + hintedCount, hitOf + hintedCount, mirrorCount - hintedCount, all_,
-                count_);
-    for (std::int32_t m = 0; m < mirrorCount; ++m) {
-        if (mirrorHits[m].found()) paths[owner[m]].secondJob = addJob(mirrorOf(paths[owner[m]].firstJob), mirrorHits[m]);
-    }
-    for (std::int32_t k = 0; k < count; ++k) {
-        const std::int32_t second = paths[k].secondJob;
-        if (second >= 0 && jobs[second].material->reflectivity != 0.0f) trace(mirrorOf(second), paths[k].deeper, 2);
+    for (std::int32_t level = 1;; ++level) {
+        for (std::int32_t r = 0; r < n; ++r) {
+            origins[r] = &jobs[from[r]].point;
+            directions[r] = &jobs[from[r]].reflected;
+            hitOf[r] = &hits[r];
+        }
+        addHitsMany(origins, directions, hitOf, hinted, moving_, movingCount_);
+        addHitsMany(origins + hinted, directions + hinted, hitOf + hinted, n - hinted, all_, count_);
+        for (std::int32_t r = 0; r < n; ++r) {
+            if (hits[r].found()) mirrorJob[from[r]] = addJob(Ray(*origins[r], *directions[r]), hits[r]);
+        }
+        levelStart = levelEnd;
+        levelEnd = jobCount;
+
+        // The next level's rays: the mirror rays of this level's reflective hits.
+        n = 0;
+        hinted = 0;
+        for (std::int32_t job = levelStart; job < levelEnd; ++job) {
+            if (jobs[job].material->reflectivity == 0.0f) continue;
+            if (level + 1 < LEVELS) {
+                from[n] = job;
+                hits[n++] = Hit{};
+            } else {
+                trace(Ray(jobs[job].point, jobs[job].reflected), colourOf[job], level + 1);
+                mirrorJob[job] = TRACED;
+            }
+        }
+        if (n == 0) break;
     }
 
-    // Perfect mirrors are lit too and their light is not used.
-    localLighting(*this, jobs, jobCount, locals);
+    // The traced colours wait in mirrorColour while colourOf takes the local ones.
+    Vector3 mirrorColour[MAX_BATCH];
+    std::int32_t tracedCount = 0;
+    for (std::int32_t job = levelStart; job < levelEnd; ++job) {
+        if (mirrorJob[job] == TRACED) mirrorColour[tracedCount++] = colourOf[job];
+    }
+    localLighting(*this, jobs, jobCount, colourOf);
 
-    for (std::int32_t k = 0; k < count; ++k) {
-        const Path& path = paths[k];
-        if (path.firstJob < 0) {
-            colours[k] = backgroundColour;
-            continue;
-        }
+    // Deepest first, so a mirror ray's colour is ready when its job is blended.
+    for (std::int32_t job = jobCount - 1; job >= 0; --job) {
         Vector3 mirrored = backgroundColour;
-        if (path.secondJob >= 0) {
-            mirrored = blend(*jobs[path.secondJob].material, path.deeper, locals[path.secondJob]);
+        if (mirrorJob[job] >= 0) {
+            mirrored = colourOf[mirrorJob[job]];
+        } else if (mirrorJob[job] == TRACED) {
+            mirrored = mirrorColour[--tracedCount];
         }
-        colours[k] = blend(*jobs[path.firstJob].material, mirrored, locals[path.firstJob]);
+        colourOf[job] = blend(*jobs[job].material, mirrored, colourOf[job]);
     }
+    for (std::int32_t k = 0; k < count; ++k) colours[k] = primaryJob[k] >= 0 ? colourOf[primaryJob[k]] : backgroundColour;
 }
-
 
 void FrameTracer::addHitsMany(const Vector3* const* origins, const Vector3* const* directions, Hit* const* hits,
                               std::int32_t n, const std::int32_t* indices, std::int32_t count) const {
