@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <sstream>
 #include <string>
@@ -14,6 +15,7 @@
 #include "geometry/plane.h"
 #include "geometry/sphere.h"
 #include "scene/light.h"
+#include "scene/local_lighting.h"
 #include "scene/scene.h"
 #include "scene/scene_object.h"
 #include "scene/specular_highlight.h"
@@ -218,5 +220,40 @@ TEST(FastSpecularHighlight, IsTheSameFloatAsThroughPow) {
         }
     }
 }
+
+
+#ifdef RT_SIMD_LANES
+// The plain per-lane lighting (what compilers without the vector code run)
+// and the vector lighting give the same bits, lit, shadowed or facing away.
+TEST_F(FastPath, PlainAndVectorLightingAgree) {
+    MemoryCanvas canvas(1, 1);
+    renderFrameAt(canvas, 4.0f);  // places the light
+    FrameTracer tracer;
+    ASSERT_TRUE(tracer.load(*appScene));
+    std::mt19937 random(99);
+    std::uniform_real_distribution<float> coordinate(-8.0f, 8.0f);
+    int differing = 0;
+    for (int k = 0; k < 20000; ++k) {
+        ShadingJob jobs[LIGHTING_LANES];
+        const ShadingJob* four[LIGHTING_LANES];
+        for (int l = 0; l < LIGHTING_LANES; ++l) {
+            const Vector3 point(coordinate(random), coordinate(random), std::fabs(coordinate(random)));
+            const Vector3 normal = normalized(Vector3(coordinate(random), coordinate(random), coordinate(random)));
+            const Vector3 reflected = normalized(Vector3(coordinate(random), coordinate(random), coordinate(random)));
+            const auto& objects = appScene->objects();
+            jobs[l] = {point, normal, reflected, &objects[static_cast<std::size_t>(k + l) % objects.size()]->material()};
+            four[l] = &jobs[l];
+        }
+        Vector3 plain[LIGHTING_LANES];
+        Vector3 vector[LIGHTING_LANES];
+        localLightingLanes(tracer, four, plain);
+        localLightingSimd(tracer, four, vector);
+        for (int l = 0; l < LIGHTING_LANES; ++l) {
+            if (std::memcmp(&plain[l], &vector[l], sizeof(Vector3)) != 0) ++differing;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+}
+#endif
 
 }  // namespace
