@@ -64,6 +64,7 @@ void renderFrameAt(Canvas& canvas, float t) {
     paths.prepare(tracer, cameraPosition, animatedSphere != nullptr ? animatedSphere->shape() : nullptr);
     Vector3 column[FRAME_SIZE];
     for (std::int32_t i = 0; i < FRAME_SIZE; ++i) {
+        if (i + 1 < FRAME_SIZE) paths.prefetchColumn(i + 1);
         tracer.traceBatch(cameraPosition, paths.column(i), FRAME_SIZE, column);
         for (std::int32_t j = 0; j < FRAME_SIZE; ++j) writePixel(canvas, i, j, column[j]);
     }

@@ -1,6 +1,7 @@
 // PrimaryPaths: per pixel, the primary ray and what it meets among the shapes that stay put.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "app/frame_renderer.h"
@@ -23,6 +24,15 @@ public:
     const PathHint& hint(std::int32_t i, std::int32_t j) const { return pixels_[at(i, j)].hint; }
     // Column i, top to bottom.
     const HintedDirection* column(std::int32_t i) const { return &pixels_[at(i, 0)]; }
+    // Asks for column i to be brought into the cache while another is traced.
+    void prefetchColumn(std::int32_t i) const {
+#if defined(__GNUC__)
+        const char* bytes = reinterpret_cast<const char*>(column(i));
+        for (std::size_t offset = 0; offset < sizeof(Pixel) * FRAME_SIZE; offset += 64) __builtin_prefetch(bytes + offset);
+#else
+        (void)i;
+#endif
+    }
 
 private:
     static constexpr std::int32_t PIXELS = FRAME_SIZE * FRAME_SIZE;

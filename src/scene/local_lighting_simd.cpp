@@ -45,8 +45,9 @@ RT_LANE_CLONES void localLightingSimd(const FrameTracer& tracer, const ShadingJo
         k = k * q;
         const V4 towardsLight{-1.0f * toPoint.x, -1.0f * toPoint.y, -1.0f * toPoint.z};
 
-        // Every shape, without waiting to see whether all four are blocked:
-        // the tests of different shapes then run side by side.
+        // Every shape, each test apart from the others' answers, so that the
+        // tests of different shapes run side by side.
+        M4 blocked{};
         for (std::int32_t s = 0; s < tracer.objectCount(); ++s) {
             const ShapeRecord& shape = tracer.record(s);
             switch (shape.kind) {
@@ -54,7 +55,7 @@ RT_LANE_CLONES void localLightingSimd(const FrameTracer& tracer, const ShadingJo
                     const V4 n = splat(shape.vector);
                     const F4 b = dot(point, n) - shape.scalar;
                     const F4 t = b / -dot(n, towardsLight);
-                    open &= ~((t >= 0.0f) & (t < distance));
+                    blocked |= (t >= 0.0f) & (t < distance);
                     break;
                 }
                 case ShapeRecord::Kind::Sphere: {
@@ -63,23 +64,24 @@ RT_LANE_CLONES void localLightingSimd(const FrameTracer& tracer, const ShadingJo
                     const F4 tca = dot(toCentre, towardsLight);
                     const D4 tcaWide = wide(tca);
                     const F4 d2 = narrow(wide(dot(toCentre, toCentre)) - tcaWide * tcaWide);
-                    const M4 reached = open & ~(tca < 0.0f) & ~(d2 > shape.scalar);
+                    const M4 reached = ~(tca < 0.0f) & ~(d2 > shape.scalar);
                     if (!any(reached)) break;  // the usual case: no square root needed
                     const F4 t = narrow(tcaWide - sqrt(wide(splat(shape.scalar)) - wide(d2)));
-                    open &= ~(reached & (t >= 0.0f) & (t < distance));
+                    blocked |= reached & (t >= 0.0f) & (t < distance);
                     break;
                 }
                 case ShapeRecord::Kind::Other:
                     for (int l = 0; l < LIGHTING_LANES; ++l) {
-                        if (!open[l]) continue;
+                        if (!open[l] || blocked[l]) continue;
                         const Vector3 from(point.x[l], point.y[l], point.z[l]);
                         const Vector3 along(towardsLight.x[l], towardsLight.y[l], towardsLight.z[l]);
                         const float t = shape.shape->intersect(Ray(from, along));
-                        if (t >= 0.0f && t < distance[l]) open[l] = 0;
+                        if (t >= 0.0f && t < distance[l]) blocked[l] = -1;
                     }
                     break;
             }
         }
+        open &= ~blocked;
         if (!any(open)) continue;
 
         V4 sum = scaledFromZero(colour, k * q2);  // the diffuse term
