@@ -2,55 +2,99 @@
 
 #ifdef RT_SIMD_LANES
 
-using namespace lanes;
+#include <algorithm>
+#include <cstring>
+
+namespace {
 
 // Each shape's test is its scalar function's steps lane by lane; a sphere's
 // early misses become a mask, and its square root is skipped when no lane
 // needs it.
-RT_LANE_CLONES void addHitsFour(const FrameTracer& tracer, const Vector3* const* origins,
-                                const Vector3* const* directions, const std::int32_t* indices, std::int32_t count,
-                                Hit* const* hits) {
-    V4 origin, direction;
-    F4 best;
-    M4 bestIndex;
-    for (int l = 0; l < 4; ++l) {
-        origin.x[l] = origins[l]->x, origin.y[l] = origins[l]->y, origin.z[l] = origins[l]->z;
-        direction.x[l] = directions[l]->x, direction.y[l] = directions[l]->y, direction.z[l] = directions[l]->z;
-        best[l] = hits[l]->distance;
-        bestIndex[l] = hits[l]->index;
-    }
+template <int N>
+RT_LANE_INLINE void hitGroup(const FrameTracer& tracer, const Vector3* const* origins, const Vector3* const* directions,
+                             const std::int32_t* indices, std::int32_t count, Hit* const* hits) {
+    using L = Lanes<N>;
+    using F = typename L::F;
+    using D = typename L::D;
+    using M = typename L::M;
+    using V = typename L::V;
+    const V origin = L::gather(origins);
+    const V direction = L::gather(directions);
+    float distances[N];
+    std::int32_t indexes[N];
+    for (int l = 0; l < N; ++l) distances[l] = hits[l]->distance, indexes[l] = hits[l]->index;
+    F best = L::load(distances);
+    M bestIndex;
+    std::memcpy(&bestIndex, indexes, sizeof bestIndex);
     for (std::int32_t k = 0; k < count; ++k) {
         const std::int32_t i = indices[k];
         const ShapeRecord& shape = tracer.record(i);
-        F4 t = splat(MISS_DISTANCE);
-        M4 reached = ~M4{};
+        F t = L::splat(MISS_DISTANCE);
+        M reached = ~M{};
         switch (shape.kind) {
             case ShapeRecord::Kind::Plane: {
-                const V4 n = splat(shape.vector);
-                const F4 b = dot(origin, n) - shape.scalar;
-                t = b / -dot(n, direction);
+                const V n = L::splat(shape.vector);
+                const F b = L::dot(origin, n) - shape.scalar;
+                t = b / -L::dot(n, direction);
                 break;
             }
             case ShapeRecord::Kind::Sphere: {
-                const V4 toCentre = splat(shape.vector) - origin;
-                const F4 tca = dot(toCentre, direction);
-                const D4 tcaWide = wide(tca);
-                const F4 d2 = narrow(wide(dot(toCentre, toCentre)) - tcaWide * tcaWide);
+                const V toCentre = L::minus(L::splat(shape.vector), origin);
+                const F tca = L::dot(toCentre, direction);
+                const D tcaWide = L::wide(tca);
+                const F d2 = L::narrow(L::wide(L::dot(toCentre, toCentre)) - tcaWide * tcaWide);
                 reached = ~(tca < 0.0f) & ~(d2 > shape.scalar);
-                if (!any(reached)) continue;
-                t = narrow(tcaWide - sqrt(wide(splat(shape.scalar)) - wide(d2)));
+                if (!L::any(reached)) continue;
+                t = L::narrow(tcaWide - L::sqrt(L::wide(L::splat(shape.scalar)) - L::wide(d2)));
                 break;
             }
             case ShapeRecord::Kind::Other:
-                for (int l = 0; l < 4; ++l) t[l] = shape.shape->intersect(Ray(*origins[l], *directions[l]));
+                for (int l = 0; l < N; ++l) t[l] = shape.shape->intersect(Ray(*origins[l], *directions[l]));
                 break;
         }
-        const M4 index = M4{i, i, i, i};
-        const M4 accept = reached & (t >= 0.0f) & ((t < best) | ((t == best) & (index < bestIndex)));
+        const M index = L::splatIndex(i);
+        const M accept = reached & (t >= 0.0f) & ((t < best) | ((t == best) & (index < bestIndex)));
         best = accept ? t : best;
         bestIndex = accept ? index : bestIndex;
     }
-    for (int l = 0; l < 4; ++l) *hits[l] = Hit{best[l], bestIndex[l]};
+    for (int l = 0; l < N; ++l) *hits[l] = Hit{best[l], bestIndex[l]};
 }
+
+// All n rays, N at a time; a short last group repeats its last ray into a
+// spare hit, which is dropped.
+template <int N>
+RT_LANE_INLINE void hitAll(const FrameTracer& tracer, const Vector3* const* origins, const Vector3* const* directions,
+                           Hit* const* hits, std::int32_t n, const std::int32_t* indices, std::int32_t count) {
+    std::int32_t k = 0;
+    for (; k + N <= n; k += N) hitGroup<N>(tracer, origins + k, directions + k, indices, count, hits + k);
+    if (k == n) return;
+    const Vector3* lastOrigins[N];
+    const Vector3* lastDirections[N];
+    Hit* lastHits[N];
+    Hit spare;
+    for (int l = 0; l < N; ++l) {
+        const std::int32_t r = std::min(k + l, n - 1);
+        lastOrigins[l] = origins[r];
+        lastDirections[l] = directions[r];
+        lastHits[l] = k + l < n ? hits[r] : &spare;
+    }
+    spare = *hits[n - 1];
+    hitGroup<N>(tracer, lastOrigins, lastDirections, indices, count, lastHits);
+}
+
+}  // namespace
+
+void addHitsVector(const FrameTracer& tracer, const Vector3* const* origins, const Vector3* const* directions,
+                   Hit* const* hits, std::int32_t n, const std::int32_t* indices, std::int32_t count) {
+    hitAll<4>(tracer, origins, directions, hits, n, indices, count);
+}
+
+#ifdef RT_AVX2_COPIES
+RT_AVX2_FUNCTION void addHitsVectorAvx2(const FrameTracer& tracer, const Vector3* const* origins,
+                                        const Vector3* const* directions, Hit* const* hits, std::int32_t n,
+                                        const std::int32_t* indices, std::int32_t count) {
+    hitAll<8>(tracer, origins, directions, hits, n, indices, count);
+}
+#endif
 
 #endif

@@ -1,4 +1,4 @@
-// Nearest hits of four rays at once.
+// Nearest hits of several rays at once, in vector registers.
 #pragma once
 
 #include <cstdint>
@@ -7,9 +7,14 @@
 #include "scene/lanes.h"
 
 #ifdef RT_SIMD_LANES
-// hits[l] gains the hits, along the ray from *origins[l] in *directions[l], of
-// the shapes `indices` (the least (distance, index) pair, as
-// FrameTracer::addHits keeps it), for four rays in vector registers.
-void addHitsFour(const FrameTracer& tracer, const Vector3* const* origins, const Vector3* const* directions,
-                 const std::int32_t* indices, std::int32_t count, Hit* const* hits);
+// *hits[r] gains the hits, along the ray from *origins[r] in *directions[r],
+// of the shapes `indices`: the least (distance, index) pair, as
+// FrameTracer::addHits keeps it, for n rays four at a time.
+void addHitsVector(const FrameTracer& tracer, const Vector3* const* origins, const Vector3* const* directions,
+                   Hit* const* hits, std::int32_t n, const std::int32_t* indices, std::int32_t count);
+#ifdef RT_AVX2_COPIES
+// The same with AVX2, eight at a time.
+void addHitsVectorAvx2(const FrameTracer& tracer, const Vector3* const* origins, const Vector3* const* directions,
+                       Hit* const* hits, std::int32_t n, const std::int32_t* indices, std::int32_t count);
+#endif
 #endif

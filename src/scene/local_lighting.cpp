@@ -8,21 +8,21 @@
 #include "scene/specular_highlight.h"
 
 void localLighting(const FrameTracer& tracer, const ShadingJob* jobs, std::int32_t count, Vector3* locals) {
-    for (std::int32_t k = 0; k < count; k += LIGHTING_LANES) {
-        // A short last group repeats its last job; those results are dropped.
-        const ShadingJob* four[LIGHTING_LANES];
-        Vector3 results[LIGHTING_LANES];
-        for (int l = 0; l < LIGHTING_LANES; ++l) four[l] = &jobs[std::min(k + l, count - 1)];
-#ifdef RT_SIMD_LANES
-        localLightingSimd(tracer, four, results);
-#else
-        localLightingLanes(tracer, four, results);
+#ifdef RT_AVX2_COPIES
+    if (cpuHasAvx2()) return localLightingVectorAvx2(tracer, jobs, count, locals);
 #endif
-        for (int l = 0; l < LIGHTING_LANES && k + l < count; ++l) locals[k + l] = results[l];
-    }
+#ifdef RT_SIMD_LANES
+    localLightingVector(tracer, jobs, count, locals);
+#else
+    localLightingPlain(tracer, jobs, count, locals);
+#endif
 }
 
-void localLightingLanes(const FrameTracer& tracer, const ShadingJob* const* jobs, Vector3* locals) {
+namespace {
+
+constexpr int LIGHTING_LANES = 4;
+
+void lightGroup(const FrameTracer& tracer, const ShadingJob* const* jobs, Vector3* locals) {
     for (int l = 0; l < LIGHTING_LANES; ++l) {
         locals[l].set(0.0f, 0.0f, 0.0f);
         locals[l] += jobs[l]->material->colour.mul(ambientColour);
@@ -87,5 +87,18 @@ void localLightingLanes(const FrameTracer& tracer, const ShadingJob* const* jobs
             }
             locals[l] += sum.mul(light->intensity());
         }
+    }
+}
+
+}  // namespace
+
+void localLightingPlain(const FrameTracer& tracer, const ShadingJob* jobs, std::int32_t count, Vector3* locals) {
+    for (std::int32_t k = 0; k < count; k += LIGHTING_LANES) {
+        // A short last group repeats its last job; those results are dropped.
+        const ShadingJob* group[LIGHTING_LANES];
+        Vector3 results[LIGHTING_LANES];
+        for (int l = 0; l < LIGHTING_LANES; ++l) group[l] = &jobs[std::min(k + l, count - 1)];
+        lightGroup(tracer, group, results);
+        for (int l = 0; l < LIGHTING_LANES && k + l < count; ++l) locals[k + l] = results[l];
     }
 }

@@ -1,9 +1,9 @@
 // Tracing many rays at once, as a wavefront. Level by level, the hits of all
-// the rays of a level are found (four at a time), each hit becomes a job (its
+// the rays of a level are found (several at a time), each hit becomes a job (its
 // shading point, normal and mirror direction), and the mirror rays of the
 // reflective ones make the next level. Past the last batched level a mirror
 // ray is traced on its own. Then the local lighting of every job is done,
-// four at a time, and last each job's colour is blended from its local
+// several at a time, and last each job's colour is blended from its local
 // colour and its mirror ray's colour, deepest first.
 //
 // Why the bits are the same: within one ray's colour every value goes
@@ -48,7 +48,7 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
     Vector3 colourOf[MAX_JOBS];        // first the local colour, then the blended colour
     std::int32_t jobCount = 0;
 
-    // The rays of one level, four at a time where vector code is built.
+    // The rays of one level, several at a time where vector code is built.
     Hit hits[MAX_BATCH];
     const Vector3* origins[MAX_BATCH];
     const Vector3* directions[MAX_BATCH];
@@ -152,9 +152,12 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
 
 void FrameTracer::addHitsMany(const Vector3* const* origins, const Vector3* const* directions, Hit* const* hits,
                               std::int32_t n, const std::int32_t* indices, std::int32_t count) const {
-    std::int32_t k = 0;
-#ifdef RT_SIMD_LANES
-    for (; k + 4 <= n; k += 4) addHitsFour(*this, origins + k, directions + k, indices, count, hits + k);
+#ifdef RT_AVX2_COPIES
+    if (cpuHasAvx2()) return addHitsVectorAvx2(*this, origins, directions, hits, n, indices, count);
 #endif
-    for (; k < n; ++k) addHits(Ray(*origins[k], *directions[k]), indices, count, *hits[k]);
+#ifdef RT_SIMD_LANES
+    addHitsVector(*this, origins, directions, hits, n, indices, count);
+#else
+    for (std::int32_t k = 0; k < n; ++k) addHits(Ray(*origins[k], *directions[k]), indices, count, *hits[k]);
+#endif
 }

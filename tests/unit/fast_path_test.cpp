@@ -8,6 +8,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/demo_scene.h"
 #include "app/frame_renderer.h"
@@ -222,38 +223,44 @@ TEST(FastSpecularHighlight, IsTheSameFloatAsThroughPow) {
 }
 
 
-#ifdef RT_SIMD_LANES
-// The plain per-lane lighting (what compilers without the vector code run)
-// and the vector lighting give the same bits, lit, shadowed or facing away.
-TEST_F(FastPath, PlainAndVectorLightingAgree) {
+// The plain lighting (what compilers without the vector code run), the
+// vector lighting and its AVX2 copy give the same bits, lit, shadowed or
+// facing away.
+TEST_F(FastPath, EveryWayOfLightingAgrees) {
     MemoryCanvas canvas(1, 1);
     renderFrameAt(canvas, 4.0f);  // places the light
     FrameTracer tracer;
     ASSERT_TRUE(tracer.load(*appScene));
     std::mt19937 random(99);
     std::uniform_real_distribution<float> coordinate(-8.0f, 8.0f);
-    int differing = 0;
-    for (int k = 0; k < 20000; ++k) {
-        ShadingJob jobs[LIGHTING_LANES];
-        const ShadingJob* four[LIGHTING_LANES];
-        for (int l = 0; l < LIGHTING_LANES; ++l) {
-            const Vector3 point(coordinate(random), coordinate(random), std::fabs(coordinate(random)));
-            const Vector3 normal = normalized(Vector3(coordinate(random), coordinate(random), coordinate(random)));
-            const Vector3 reflected = normalized(Vector3(coordinate(random), coordinate(random), coordinate(random)));
-            const auto& objects = appScene->objects();
-            jobs[l] = {point, normal, reflected, &objects[static_cast<std::size_t>(k + l) % objects.size()]->material()};
-            four[l] = &jobs[l];
-        }
-        Vector3 plain[LIGHTING_LANES];
-        Vector3 vector[LIGHTING_LANES];
-        localLightingLanes(tracer, four, plain);
-        localLightingSimd(tracer, four, vector);
-        for (int l = 0; l < LIGHTING_LANES; ++l) {
-            if (std::memcmp(&plain[l], &vector[l], sizeof(Vector3)) != 0) ++differing;
-        }
+    constexpr int COUNT = 50001;  // not a whole number of groups
+    std::vector<ShadingJob> jobs;
+    const auto& objects = appScene->objects();
+    for (int k = 0; k < COUNT; ++k) {
+        const Vector3 point(coordinate(random), coordinate(random), std::fabs(coordinate(random)));
+        const Vector3 normal = normalized(Vector3(coordinate(random), coordinate(random), coordinate(random)));
+        const Vector3 reflected = normalized(Vector3(coordinate(random), coordinate(random), coordinate(random)));
+        jobs.push_back({point, normal, reflected, &objects[static_cast<std::size_t>(k) % objects.size()]->material()});
     }
-    EXPECT_EQ(differing, 0);
-}
+    std::vector<Vector3> plain(COUNT), other(COUNT);
+    localLightingPlain(tracer, jobs.data(), COUNT, plain.data());
+    const auto differing = [&] {
+        int n = 0;
+        for (int k = 0; k < COUNT; ++k) n += std::memcmp(&plain[k], &other[k], sizeof(Vector3)) != 0;
+        return n;
+    };
+#ifdef RT_SIMD_LANES
+    localLightingVector(tracer, jobs.data(), COUNT, other.data());
+    EXPECT_EQ(differing(), 0) << "four lanes";
 #endif
+#ifdef RT_AVX2_COPIES
+    if (cpuHasAvx2()) {
+        localLightingVectorAvx2(tracer, jobs.data(), COUNT, other.data());
+        EXPECT_EQ(differing(), 0) << "eight lanes with AVX2";
+    }
+#endif
+    localLighting(tracer, jobs.data(), COUNT, other.data());
+    EXPECT_EQ(differing(), 0) << "the chosen way";
+}
 
 }  // namespace
