@@ -24,8 +24,7 @@ RT_LANE_INLINE void hitGroup(const FrameTracer& tracer, const Vector3* const* or
     std::int32_t indexes[N];
     for (int l = 0; l < N; ++l) distances[l] = hits[l]->distance, indexes[l] = hits[l]->index;
     F best = L::load(distances);
-    M bestIndex;
-    std::memcpy(&bestIndex, indexes, sizeof bestIndex);
+    M bestIndex = L::loadIndexes(indexes);
     for (std::int32_t k = 0; k < count; ++k) {
         const std::int32_t i = indices[k];
         const ShapeRecord& shape = tracer.record(i);

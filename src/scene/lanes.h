@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -69,16 +70,27 @@ struct Lanes {
         for (int l = 0; l < N; ++l) lanes[l] = v;
         return lanes;
     }
-    static RT_LANE_INLINE F load(const float* values) {
-        F v;
-        std::memcpy(&v, values, sizeof v);
-        return v;
+    // Built in registers, lane by lane: not stored and read back as a whole,
+    // which would wait for the stores.
+    template <std::size_t... I>
+    static RT_LANE_INLINE F loadLanes(const float* values, std::index_sequence<I...>) {
+        return F{values[I]...};
+    }
+    static RT_LANE_INLINE F load(const float* values) { return loadLanes(values, std::make_index_sequence<N>{}); }
+    template <std::size_t... I>
+    static RT_LANE_INLINE M loadIndexLanes(const std::int32_t* values, std::index_sequence<I...>) {
+        return M{values[I]...};
+    }
+    static RT_LANE_INLINE M loadIndexes(const std::int32_t* values) {
+        return loadIndexLanes(values, std::make_index_sequence<N>{});
+    }
+    template <std::size_t... I>
+    static RT_LANE_INLINE V gatherLanes(const Vector3* const* points, std::index_sequence<I...>) {
+        return {F{points[I]->x...}, F{points[I]->y...}, F{points[I]->z...}};
     }
     // Lane l from *points[l].
     static RT_LANE_INLINE V gather(const Vector3* const* points) {
-        float x[N], y[N], z[N];
-        for (int l = 0; l < N; ++l) x[l] = points[l]->x, y[l] = points[l]->y, z[l] = points[l]->z;
-        return {load(x), load(y), load(z)};
+        return gatherLanes(points, std::make_index_sequence<N>{});
     }
     static RT_LANE_INLINE V splat(const Vector3& v) { return {splat(v.x), splat(v.y), splat(v.z)}; }
     static RT_LANE_INLINE M splatIndex(std::int32_t i) {

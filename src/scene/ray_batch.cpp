@@ -19,6 +19,12 @@
 #include "scene/scene_object.h"
 #include "scene/shading_steps.h"
 
+// The ray arrays are filled up to each level's count before they are read;
+// GCC cannot see that through the calls.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
 namespace {
 
 // Levels of a path traced as a wavefront: the primary hit and three bounces.
