@@ -7,15 +7,12 @@
 
 namespace {
 
-// Each shape's test is its scalar function's steps lane by lane; a sphere's
-// early misses become a mask, and its square root is skipped when no lane
-// needs it.
+// Each shape's test is its scalar function's steps lane by lane.
 template <int N>
 RT_LANE_INLINE void hitGroup(const FrameTracer& tracer, const Vector3* const* origins, const Vector3* const* directions,
                              const std::int32_t* indices, std::int32_t count, Hit* const* hits) {
     using L = Lanes<N>;
     using F = typename L::F;
-    using D = typename L::D;
     using M = typename L::M;
     using V = typename L::V;
     const V origin = L::gather(origins);
@@ -31,22 +28,13 @@ RT_LANE_INLINE void hitGroup(const FrameTracer& tracer, const Vector3* const* or
         F t = L::splat(MISS_DISTANCE);
         M reached = ~M{};
         switch (shape.kind) {
-            case ShapeRecord::Kind::Plane: {
-                const V n = L::splat(shape.vector);
-                const F b = L::dot(origin, n) - shape.scalar;
-                t = b / -L::dot(n, direction);
+            case ShapeRecord::Kind::Plane:
+                t = L::planeDistance(shape.vector, shape.scalar, origin, direction);
                 break;
-            }
-            case ShapeRecord::Kind::Sphere: {
-                const V toCentre = L::minus(L::splat(shape.vector), origin);
-                const F tca = L::dot(toCentre, direction);
-                const D tcaWide = L::wide(tca);
-                const F d2 = L::narrow(L::wide(L::dot(toCentre, toCentre)) - tcaWide * tcaWide);
-                reached = ~(tca < 0.0f) & ~(d2 > shape.scalar);
+            case ShapeRecord::Kind::Sphere:
+                reached = L::sphereDistance(shape.vector, shape.scalar, origin, direction, t);
                 if (!L::any(reached)) continue;
-                t = L::narrow(tcaWide - L::sqrt(L::wide(L::splat(shape.scalar)) - L::wide(d2)));
                 break;
-            }
             case ShapeRecord::Kind::Other:
                 for (int l = 0; l < N; ++l) t[l] = shape.shape->intersect(Ray(*origins[l], *directions[l]));
                 break;

@@ -140,6 +140,27 @@ struct Lanes {
         return {narrow(ws * wide(v.x) + 0.0), narrow(ws * wide(v.y) + 0.0), narrow(ws * wide(v.z) + 0.0)};
     }
 
+    // planeDistance lane by lane.
+    static RT_LANE_INLINE F planeDistance(const Vector3& normal, float offset, const V& origin, const V& direction) {
+        const V n = splat(normal);
+        const F b = dot(origin, n) - offset;
+        return b / -dot(n, direction);
+    }
+
+    // sphereDistance lane by lane. Returns the lanes past its two early
+    // misses and, only when there are any, sets t for them: the square root
+    // is skipped in the usual case.
+    static RT_LANE_INLINE M sphereDistance(const Vector3& centre, float radiusSquared, const V& origin,
+                                           const V& direction, F& t) {
+        const V toCentre = minus(splat(centre), origin);
+        const F tca = dot(toCentre, direction);
+        const D tcaWide = wide(tca);
+        const F d2 = narrow(wide(dot(toCentre, toCentre)) - tcaWide * tcaWide);
+        const M reached = ~(tca < 0.0f) & ~(d2 > radiusSquared);
+        if (any(reached)) t = narrow(tcaWide - sqrt(wide(splat(radiusSquared)) - wide(d2)));
+        return reached;
+    }
+
     static RT_LANE_INLINE V select(M m, const V& a, const V& b) {
         return {m ? a.x : b.x, m ? a.y : b.y, m ? a.z : b.z};
     }

@@ -15,7 +15,6 @@ template <int N>
 RT_LANE_INLINE void lightGroup(const FrameTracer& tracer, const ShadingJob* const* jobs, Vector3* locals) {
     using L = Lanes<N>;
     using F = typename L::F;
-    using D = typename L::D;
     using M = typename L::M;
     using V = typename L::V;
     const Vector3* points[N];
@@ -66,21 +65,13 @@ RT_LANE_INLINE void lightGroup(const FrameTracer& tracer, const ShadingJob* cons
             const ShapeRecord& shape = tracer.record(s);
             switch (shape.kind) {
                 case ShapeRecord::Kind::Plane: {
-                    const V n = L::splat(shape.vector);
-                    const F b = L::dot(point, n) - shape.scalar;
-                    const F t = b / -L::dot(n, towardsLight);
+                    const F t = L::planeDistance(shape.vector, shape.scalar, point, towardsLight);
                     blocked |= (t >= 0.0f) & (t < distance);
                     break;
                 }
                 case ShapeRecord::Kind::Sphere: {
-                    // sphereDistance; its two early misses become masks.
-                    const V toCentre = L::minus(L::splat(shape.vector), point);
-                    const F tca = L::dot(toCentre, towardsLight);
-                    const D tcaWide = L::wide(tca);
-                    const F d2 = L::narrow(L::wide(L::dot(toCentre, toCentre)) - tcaWide * tcaWide);
-                    const M reached = ~(tca < 0.0f) & ~(d2 > shape.scalar);
-                    if (!L::any(reached)) break;  // the usual case: no square root needed
-                    const F t = L::narrow(tcaWide - L::sqrt(L::wide(L::splat(shape.scalar)) - L::wide(d2)));
+                    F t = L::splat(MISS_DISTANCE);
+                    const M reached = L::sphereDistance(shape.vector, shape.scalar, point, towardsLight, t);
                     blocked |= reached & (t >= 0.0f) & (t < distance);
                     break;
                 }
