@@ -65,11 +65,12 @@ struct Lanes {
 
     static RT_LANE_INLINE D wide(F v) { return __builtin_convertvector(v, D); }
     static RT_LANE_INLINE F narrow(D v) { return __builtin_convertvector(v, F); }
-    static RT_LANE_INLINE F splat(float v) {
-        F lanes{};
-        for (int l = 0; l < N; ++l) lanes[l] = v;
-        return lanes;
+    template <std::size_t... I>
+    static RT_LANE_INLINE F splatLanes(float v, std::index_sequence<I...>) {
+        return F{(static_cast<void>(I), v)...};
     }
+    // One broadcast, not a lane-by-lane build.
+    static RT_LANE_INLINE F splat(float v) { return splatLanes(v, std::make_index_sequence<N>{}); }
     // Built in registers, lane by lane: not stored and read back as a whole,
     // which would wait for the stores.
     template <std::size_t... I>
@@ -93,11 +94,11 @@ struct Lanes {
         return gatherLanes(points, std::make_index_sequence<N>{});
     }
     static RT_LANE_INLINE V splat(const Vector3& v) { return {splat(v.x), splat(v.y), splat(v.z)}; }
-    static RT_LANE_INLINE M splatIndex(std::int32_t i) {
-        M lanes{};
-        for (int l = 0; l < N; ++l) lanes[l] = i;
-        return lanes;
+    template <std::size_t... I>
+    static RT_LANE_INLINE M splatIndexLanes(std::int32_t i, std::index_sequence<I...>) {
+        return M{(static_cast<void>(I), i)...};
     }
+    static RT_LANE_INLINE M splatIndex(std::int32_t i) { return splatIndexLanes(i, std::make_index_sequence<N>{}); }
     static RT_LANE_INLINE V minus(const V& a, const V& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 
     static RT_LANE_INLINE bool any(M m) {
