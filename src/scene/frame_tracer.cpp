@@ -43,14 +43,13 @@ void FrameTracer::addHits(const Ray& ray, const std::int32_t* indices, std::int3
 }
 
 Hit FrameTracer::nearestFixedHit(const Ray& ray) const {
-    Hit hit;
+    Hit hit = Hit::none();
     addHits(ray, fixed_, fixedCount_, hit);
     return hit;
 }
 
 PathHint FrameTracer::fixedHint(const Ray& ray) const {
-    PathHint hint;
-    hint.primary = nearestFixedHit(ray);
+    PathHint hint{nearestFixedHit(ray), Hit::none()};
     if (hint.primary.found()) {
         // The mirror ray exactly as shade will cast it from this hit.
         const Vector3 point = shadingPoint(ray, hint.primary.distance);
@@ -65,7 +64,7 @@ void FrameTracer::trace(const Ray& ray, Vector3& colourOut, int depth) const {
         colourOut = backgroundColour;
         return;
     }
-    Hit hit;
+    Hit hit = Hit::none();
     addHits(ray, all_, count_, hit);
     traceFrom(ray, hit, colourOut, depth, nullptr);
 }

@@ -10,11 +10,13 @@
 class Scene;
 class SceneObject;
 
-// The nearest hit of a ray: which object, and how far along the ray.
+// The nearest hit of a ray: which object, and how far along the ray. Plain
+// data, so that arrays of them cost nothing to make; a search starts from none().
 struct Hit {
-    float distance = 1e9f;
-    std::int32_t index = -1;  // -1: nothing met
+    float distance;
+    std::int32_t index;  // -1: nothing met
 
+    static constexpr Hit none() { return {1e9f, -1}; }
     bool found() const { return index >= 0; }
 };
 

@@ -100,7 +100,7 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
             const bool fixedHitWins = primaryHits[k].index == rays[k].hint.primary.index;
             if (fixedHitWins != (pass == 0)) continue;
             from[n] = job;
-            hits[n] = fixedHitWins ? rays[k].hint.mirror : Hit{};
+            hits[n] = fixedHitWins ? rays[k].hint.mirror : Hit::none();
             ++n;
         }
         if (pass == 0) hinted = n;
@@ -126,7 +126,7 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
             if (jobs[job].material->reflectivity == 0.0f) continue;
             if (level + 1 < LEVELS) {
                 from[n] = job;
-                hits[n++] = Hit{};
+                hits[n++] = Hit::none();
             } else {
                 trace(Ray(jobs[job].point, jobs[job].reflected), colourOf[job], level + 1);
                 mirrorJob[job] = TRACED;
