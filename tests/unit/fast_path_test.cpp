@@ -234,13 +234,19 @@ TEST_F(FastPath, EveryWayOfLightingAgrees) {
     std::mt19937 random(99);
     std::uniform_real_distribution<float> coordinate(-8.0f, 8.0f);
     constexpr int COUNT = 50001;  // not a whole number of groups
+    // The demo's materials, and highlights the fast power does not take:
+    // exponents that are not whole or out of its range, and huge weights.
+    std::vector<const Material*> materials;
+    for (const SceneObject* object : appScene->objects()) materials.push_back(&object->material());
+    const Material odd[] = {{{1, 1, 1}, 0.5f, 7.5f, 0}, {{1, 0, 1}, 0.5f, 65, 0},   {{0, 1, 1}, 0.5f, 0.25f, 0},
+                            {{1, 1, 0}, 1e30f, 20, 0},  {{1, 1, 1}, 0.5f, 1, 0.5f}, {{1, 1, 1}, 1e-30f, 64, 0}};
+    for (const Material& m : odd) materials.push_back(&m);
     std::vector<ShadingJob> jobs;
-    const auto& objects = appScene->objects();
     for (int k = 0; k < COUNT; ++k) {
         const Vector3 point(coordinate(random), coordinate(random), std::fabs(coordinate(random)));
         const Vector3 normal = normalized(Vector3(coordinate(random), coordinate(random), coordinate(random)));
         const Vector3 reflected = normalized(Vector3(coordinate(random), coordinate(random), coordinate(random)));
-        jobs.push_back({point, normal, reflected, &objects[static_cast<std::size_t>(k) % objects.size()]->material()});
+        jobs.push_back({point, normal, reflected, materials[static_cast<std::size_t>(k) % materials.size()]});
     }
     std::vector<Vector3> plain(COUNT), other(COUNT);
     localLightingPlain(tracer, jobs.data(), COUNT, plain.data());
