@@ -46,14 +46,12 @@ struct LaneTypes<4> {
     typedef float F __attribute__((vector_size(16)));
     typedef double D __attribute__((vector_size(32)));
     typedef std::int32_t M __attribute__((vector_size(16)));
-    typedef std::int64_t W __attribute__((vector_size(32)));
 };
 template <>
 struct LaneTypes<8> {
     typedef float F __attribute__((vector_size(32)));
     typedef double D __attribute__((vector_size(64)));
     typedef std::int32_t M __attribute__((vector_size(32)));
-    typedef std::int64_t W __attribute__((vector_size(64)));
 };
 
 template <int N>
@@ -61,7 +59,6 @@ struct Lanes {
     using F = typename LaneTypes<N>::F;
     using D = typename LaneTypes<N>::D;
     using M = typename LaneTypes<N>::M;  // lane masks: -1 or 0
-    using W = typename LaneTypes<N>::W;  // lane masks of comparisons of doubles
     struct V {
         F x, y, z;
     };
@@ -164,9 +161,6 @@ struct Lanes {
         if (any(reached)) t = narrow(tcaWide - sqrt(wide(splat(radiusSquared)) - wide(d2)));
         return reached;
     }
-
-    static RT_LANE_INLINE M mask(W m) { return __builtin_convertvector(m, M); }
-    static RT_LANE_INLINE W wideMask(M m) { return __builtin_convertvector(m, W); }
 
     static RT_LANE_INLINE V select(M m, const V& a, const V& b) {
         return {m ? a.x : b.x, m ? a.y : b.y, m ? a.z : b.z};

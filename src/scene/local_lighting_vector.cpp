@@ -11,53 +11,6 @@
 
 namespace {
 
-// fastSpecularHighlight lane by lane, for the lanes of `wanted`: the power
-// by squaring with the same multiplications in the same order (a lane's
-// squares past its top bit are made and dropped), the same range checks and
-// the same band test; a lane that fails them goes through std::pow alone.
-template <int N>
-RT_LANE_INLINE typename Lanes<N>::F highlights(typename Lanes<N>::M wanted, typename Lanes<N>::F ks,
-                                               typename Lanes<N>::F sigma, typename Lanes<N>::F q2,
-                                               typename Lanes<N>::F exponent) {
-    using L = Lanes<N>;
-    using F = typename L::F;
-    using D = typename L::D;
-    using M = typename L::M;
-    using W = typename L::W;
-    const M whole = (exponent >= 1.0f) & (exponent <= 64.0f);
-    const M n = __builtin_convertvector(whole ? exponent : L::splat(1.0f), M);
-    const M integral = whole & (__builtin_convertvector(n, F) == exponent);
-
-    const D s = L::wide(sigma);
-    D power = s - s + 1.0;  // 1, or NaN where sigma is not finite; such a lane fails below
-    D square = s;
-    for (int bit = 0; bit < 7; ++bit) {
-        const W set = L::wideMask((n >> bit & 1) != 0);
-        power = set ? power * square : power;
-        square = square * square;
-    }
-    const D product = power * (s * L::wide(q2));
-    const D h = L::wide(ks) * product;
-    const auto inRange = [](D v) {
-        const D a = v < 0.0 ? -v : v;
-        return (a > 0x1p-900) & (a < 0x1p900);
-    };
-    const D magnitude = h < 0.0 ? -h : h;
-    const D margin = magnitude * 0x1p-40;
-    const F low = L::narrow(h - margin);
-    const F high = L::narrow(h + margin);
-    const M sure = integral & L::mask(inRange(power) & inRange(product) & inRange(h)) & (low == high);
-
-    F result = low;
-    const M unsure = wanted & ~sure;
-    if (L::any(unsure)) {
-        for (int l = 0; l < N; ++l) {
-            if (unsure[l]) result[l] = specularHighlight(ks[l], sigma[l], q2[l], exponent[l]);
-        }
-    }
-    return result;
-}
-
 template <int N>
 RT_LANE_INLINE void lightGroup(const FrameTracer& tracer, const ShadingJob* const* jobs, Vector3* locals) {
     using L = Lanes<N>;
@@ -140,7 +93,10 @@ RT_LANE_INLINE void lightGroup(const FrameTracer& tracer, const ShadingJob* cons
         const F sigma = -L::dot(reflected, toPoint);
         const M highlit = open & (specular != 0.0f) & (sigma > 0.0f);
         if (L::any(highlit)) {
-            const F h = highlights<N>(highlit, specular, sigma, q2, exponent);
+            F h = zero;
+            for (int l = 0; l < N; ++l) {
+                if (highlit[l]) h[l] = fastSpecularHighlight(specular[l], sigma[l], q2[l], exponent[l]);
+            }
             sum = L::select(highlit, {sum.x + h, sum.y + h, sum.z + h}, sum);
         }
         const V lit{local.x + sum.x * light->intensity().x, local.y + sum.y * light->intensity().y,
