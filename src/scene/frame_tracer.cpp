@@ -66,23 +66,11 @@ void FrameTracer::trace(const Ray& ray, Vector3& colourOut, int depth) const {
     }
     Hit hit = Hit::none();
     addHits(ray, all_, count_, hit);
-    traceFrom(ray, hit, colourOut, depth, nullptr);
-}
-
-void FrameTracer::traceWithHint(const Ray& ray, const PathHint& hint, Vector3& colourOut) const {
-    Hit hit = hint.primary;
-    addHits(ray, moving_, movingCount_, hit);
-    // The mirror hint holds only for the fixed hit it was worked out from.
-    const bool fixedHitWins = hit.found() && hit.index == hint.primary.index;
-    traceFrom(ray, hit, colourOut, 0, fixedHitWins ? &hint.mirror : nullptr);
-}
-
-void FrameTracer::traceFrom(const Ray& ray, Hit hit, Vector3& colourOut, int depth, const Hit* mirrorHint) const {
     if (!hit.found()) {
         colourOut = backgroundColour;
         return;
     }
-    shade(hit.index, ray.direction, shadingPoint(ray, hit.distance), colourOut, depth, mirrorHint);
+    shade(hit.index, ray.direction, shadingPoint(ray, hit.distance), colourOut, depth);
 }
 
 bool FrameTracer::isOccluded(const Ray& ray, float maxDistance) const {
@@ -94,22 +82,12 @@ bool FrameTracer::isOccluded(const Ray& ray, float maxDistance) const {
 }
 
 void FrameTracer::shade(std::int32_t index, const Vector3& direction, const Vector3& point, Vector3& colourOut,
-                        int depth, const Hit* mirrorHint) const {
+                        int depth) const {
     colourOut.set(0.0f, 0.0f, 0.0f);
     const Vector3 normal = records_[index].normalAt(point);
-    const auto traceMirror = [&](const Ray& mirrorRay, Vector3& colour) {
-        if (depth + 1 > MAX_REFLECTION_DEPTH) {
-            colour = backgroundColour;
-        } else if (mirrorHint != nullptr) {
-            Hit hit = *mirrorHint;
-            addHits(mirrorRay, moving_, movingCount_, hit);
-            traceFrom(mirrorRay, hit, colour, depth + 1, nullptr);
-        } else {
-            trace(mirrorRay, colour, depth + 1);
-        }
-    };
     shadeSteps(
-        objects_[index]->material(), scene_->lights(), direction, point, normal, colourOut, traceMirror,
+        objects_[index]->material(), scene_->lights(), direction, point, normal, colourOut,
+        [&](const Ray& mirrorRay, Vector3& colour) { trace(mirrorRay, colour, depth + 1); },
         [this](const Ray& shadowRay, float distance) { return isOccluded(shadowRay, distance); },
         fastSpecularHighlight);
 }

@@ -1,4 +1,5 @@
-// FrameTracer: the scene's tracing, bit for bit, over a copy of one frame's shapes, one ray or a batch at a time.
+// FrameTracer: the scene's tracing, bit for bit, over a copy of one frame's
+// shapes, one ray or a batch at a time.
 #pragma once
 
 #include <cstdint>
@@ -74,8 +75,6 @@ public:
     PathHint fixedHint(const Ray& ray) const;
 
     void trace(const Ray& ray, Vector3& colourOut, int depth = 0) const;
-    // trace for a ray whose fixed shapes' nearest hit is already known.
-    void traceWithHint(const Ray& ray, const PathHint& hint, Vector3& colourOut) const;
     bool isOccluded(const Ray& ray, float maxDistance) const;
 
     // colours[k] = what traceWithHint gives the ray from origin along
@@ -93,9 +92,8 @@ private:
     void addHitsMany(const Vector3* const* origins, const Vector3* const* directions, Hit* const* hits,
                      std::int32_t n, const std::int32_t* indices, std::int32_t count) const;
     Hit nearestFixedHit(const Ray& ray) const;
-    void traceFrom(const Ray& ray, Hit hit, Vector3& colourOut, int depth, const Hit* mirrorHint) const;
-    void shade(std::int32_t index, const Vector3& direction, const Vector3& point, Vector3& colourOut, int depth,
-               const Hit* mirrorHint) const;
+    void shade(std::int32_t index, const Vector3& direction, const Vector3& point, Vector3& colourOut,
+               int depth) const;
 
     const Scene* scene_ = nullptr;
     std::int32_t count_ = 0;
