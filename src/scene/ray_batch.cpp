@@ -31,6 +31,7 @@ namespace {
 constexpr std::int32_t LEVELS = 4;
 static_assert(MAX_REFLECTION_DEPTH >= LEVELS, "batched levels are traced without the depth test");
 
+constexpr std::int32_t NO_JOB = -1;     // a primary ray that met nothing
 constexpr std::int32_t NO_MIRROR = -1;  // no mirror ray, or one that met nothing: the background
 constexpr std::int32_t TRACED = -2;     // a mirror ray past the batched levels, traced on its own
 
@@ -84,7 +85,7 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
     }
     addHitsMany(origins, directions, hitOf, count, moving_, movingCount_);
     for (std::int32_t k = 0; k < count; ++k) {
-        primaryJob[k] = primaryHits[k].found() ? addJob(Ray(origin, rays[k].direction), primaryHits[k]) : NO_MIRROR;
+        primaryJob[k] = primaryHits[k].found() ? addJob(Ray(origin, rays[k].direction), primaryHits[k]) : NO_JOB;
     }
 
     // Level 1: a mirror hint holds only for the fixed hit it was worked out
@@ -96,7 +97,7 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
     for (int pass = 0; pass < 2; ++pass) {
         for (std::int32_t k = 0; k < count; ++k) {
             const std::int32_t job = primaryJob[k];
-            if (job < 0 || jobs[job].material->reflectivity == 0.0f) continue;
+            if (job == NO_JOB || jobs[job].material->reflectivity == 0.0f) continue;
             const bool fixedHitWins = primaryHits[k].index == rays[k].hint.primary.index;
             if (fixedHitWins != (pass == 0)) continue;
             from[n] = job;
@@ -153,7 +154,9 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
         }
         colourOf[job] = blend(*jobs[job].material, mirrored, colourOf[job]);
     }
-    for (std::int32_t k = 0; k < count; ++k) colours[k] = primaryJob[k] >= 0 ? colourOf[primaryJob[k]] : backgroundColour;
+    for (std::int32_t k = 0; k < count; ++k) {
+        colours[k] = primaryJob[k] != NO_JOB ? colourOf[primaryJob[k]] : backgroundColour;
+    }
 }
 
 void FrameTracer::addHitsMany(const Vector3* const* origins, const Vector3* const* directions, Hit* const* hits,
