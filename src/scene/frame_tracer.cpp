@@ -3,7 +3,7 @@
 #include "scene/scene.h"
 #include "scene/scene_object.h"
 #include "scene/shading_steps.h"
-#include "scene/specular_highlight.h"
+#include "scene/highlight.h"
 
 bool FrameTracer::load(const Scene& scene) {
     const auto& objects = scene.objects();

@@ -7,7 +7,7 @@
 #include "scene/light.h"
 #include "scene/material.h"
 #include "scene/scene.h"
-#include "scene/specular_highlight.h"
+#include "scene/highlight.h"
 
 namespace {
 

@@ -6,16 +6,7 @@
 # manager.
 #   installed_libraries.sh BUILD_DIR
 set -u
-build=$(realpath "$1")
-root=$(realpath "$(dirname "$0")/../..")
-export TMPDIR="$build"  # the scratch folder (prefix included) lives in the build tree
-source "$(dirname "$0")/x_session.sh"
-jobs=$(nproc 2>/dev/null || echo 2)
-prefix="$work/prefix"
-golden="$root/tests/golden/own-scene.png"
-
-cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
-    { echo "cmake --install failed: $(cat "$work/install.log")"; exit 1; }
+source "$(dirname "$0")/installed_prefix.sh"
 
 # The public headers are there, the platform seam's are not.
 for header in math/vector3.h geometry/sphere.h scene/scene.h timing/stopwatch.h bmpwindow/canvas.h \

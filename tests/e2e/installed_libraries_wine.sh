@@ -6,16 +6,7 @@
 # manager.
 #   installed_libraries_wine.sh WIN32_BUILD_DIR
 set -u
-build=$(realpath "$1")
-root=$(realpath "$(dirname "$0")/../..")
-export TMPDIR="$build"  # the scratch folder (prefix included) lives in the build tree
-source "$(dirname "$0")/x_session.sh"
-jobs=$(nproc 2>/dev/null || echo 2)
-prefix="$work/prefix"
-golden="$root/tests/golden/own-scene.png"
-
-cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
-    { echo "cmake --install failed: $(cat "$work/install.log")"; exit 1; }
+source "$(dirname "$0")/installed_prefix.sh"
 
 # Libraries, package and headers; libpng and zlib come along, as MinGW has none.
 for library in tracer timing canvas bmpwindow png libpng zlib; do

@@ -19,7 +19,7 @@
 #include "scene/local_lighting.h"
 #include "scene/scene.h"
 #include "scene/scene_object.h"
-#include "scene/specular_highlight.h"
+#include "scene/highlight.h"
 
 namespace {
 
