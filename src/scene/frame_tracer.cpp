@@ -1,9 +1,9 @@
 #include "scene/frame_tracer.h"
 
+#include "scene/highlight.h"
 #include "scene/scene.h"
 #include "scene/scene_object.h"
 #include "scene/shading_steps.h"
-#include "scene/highlight.h"
 
 bool FrameTracer::load(const Scene& scene) {
     const auto& objects = scene.objects();

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "scene/highlight.h"
 #include "scene/light.h"
 #include "scene/material.h"
 #include "scene/scene.h"
-#include "scene/highlight.h"
 
 void localLighting(const FrameTracer& tracer, const ShadingJob* jobs, std::int32_t count, Vector3* locals) {
 #ifdef RT_AVX2_COPIES

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
+#include "scene/highlight.h"
 #include "scene/light.h"
 #include "scene/material.h"
 #include "scene/scene.h"
-#include "scene/highlight.h"
 
 namespace {
 

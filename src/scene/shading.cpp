@@ -1,7 +1,7 @@
 #include "scene/scene.h"
+#include "scene/highlight.h"
 #include "scene/scene_object.h"
 #include "scene/shading_steps.h"
-#include "scene/highlight.h"
 
 void Scene::shade(const SceneObject& object, const Vector3& direction, const Vector3& point, const Vector3& normal,
                   Vector3& colourOut, int depth) const {

@@ -15,11 +15,11 @@
 #include "bmpwindow/memory_canvas.h"
 #include "geometry/plane.h"
 #include "geometry/sphere.h"
+#include "scene/highlight.h"
 #include "scene/light.h"
 #include "scene/local_lighting.h"
 #include "scene/scene.h"
 #include "scene/scene_object.h"
-#include "scene/highlight.h"
 
 namespace {
 
