@@ -20,8 +20,6 @@ public:
     // the fixed ones in it. `moved` is a shape the caller moves every frame.
     void prepare(FrameTracer& tracer, const Vector3& camera, const Shape* moved);
 
-    const Vector3& direction(std::int32_t i, std::int32_t j) const { return pixels_[at(i, j)].direction; }
-    const PathHint& hint(std::int32_t i, std::int32_t j) const { return pixels_[at(i, j)].hint; }
     // Column i, top to bottom.
     const HintedDirection* column(std::int32_t i) const { return &pixels_[at(i, 0)]; }
     // Asks for column i to be brought into the cache while another is traced.

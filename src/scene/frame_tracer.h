@@ -77,9 +77,10 @@ public:
     void trace(const Ray& ray, Vector3& colourOut, int depth = 0) const;
     bool isOccluded(const Ray& ray, float maxDistance) const;
 
-    // colours[k] = what traceWithHint gives the ray from origin along
-    // rays[k], for up to MAX_BATCH rays. The rays' paths are found first and
-    // their lighting done together afterwards, four points in step.
+    // colours[k] = what Scene::trace gives the ray from origin along
+    // rays[k].direction, whose fixed shapes' hits rays[k].hint holds, for up
+    // to MAX_BATCH rays. The rays' paths are found first and their lighting
+    // done together afterwards, several points in step.
     void traceBatch(const Vector3& origin, const HintedDirection* rays, std::int32_t count, Vector3* colours) const;
 
 private:
@@ -88,7 +89,7 @@ private:
         if (t >= 0.0f && (t < hit.distance || (t == hit.distance && i < hit.index))) hit = {t, i};
     }
     void addHits(const Ray& ray, const std::int32_t* indices, std::int32_t count, Hit& hit) const;
-    // addHits for n rays, four at a time where vector code is built.
+    // addHits for n rays, several at a time where vector code is built.
     void addHitsMany(const Vector3* const* origins, const Vector3* const* directions, Hit* const* hits,
                      std::int32_t n, const std::int32_t* indices, std::int32_t count) const;
     Hit nearestFixedHit(const Ray& ray) const;
