@@ -1,13 +1,9 @@
 #include "app/frame_renderer.h"
 
-#include <cmath>
-
 #include "app/demo_scene.h"
 #include "app/primary_paths.h"
 #include "bmpwindow/canvas.h"
-#include "geometry/sphere.h"
 #include "math/ray.h"
-#include "scene/light.h"
 #include "scene/frame_tracer.h"
 #include "scene/scene.h"
 #include "scene/scene_object.h"
@@ -38,18 +34,7 @@ Vector3 primaryRayDirection(std::int32_t i, std::int32_t j) {
 void renderFrame(Canvas& canvas) { renderFrameAt(canvas, static_cast<float>(animationClock.elapsed())); }
 
 void renderFrameAt(Canvas& canvas, float t) {
-    const double time = t;
-    if (animatedLight != nullptr) {
-        animatedLight->position().set(static_cast<float>(0.0 + 5.0 * std::cos(time)),
-                                      static_cast<float>(5.0 * std::sin(time)), 5.0f);
-    }
-    if (animatedSphere != nullptr) {
-        if (auto* sphere = dynamic_cast<Sphere*>(animatedSphere->shape())) {
-            const double angle = 0.2 * time;
-            sphere->centre.set(static_cast<float>(3.0 + 2.0 * std::cos(angle)),
-                               static_cast<float>(2.0 * std::sin(angle)), 1.0f);
-        }
-    }
+    placeDemoScene(animatedLight, animatedSphere, t);
     if (!tracer.load(*appScene)) {
         // More objects than the fast path holds: the model, ray by ray.
         for (std::int32_t i = 0; i < FRAME_SIZE; ++i) {
