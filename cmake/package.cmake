@@ -2,7 +2,7 @@
 # headers, the static libraries, a CMake package and pkg-config files.
 include(CMakePackageConfigHelpers)
 
-set(rt_libraries tracer timing canvas bmpwindow png)
+set(rt_libraries tracer timing canvas render bmpwindow png)
 set(rt_package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/raytracer)
 set(rt_generated ${CMAKE_CURRENT_BINARY_DIR}/generated)
 
@@ -42,11 +42,13 @@ install(EXPORT raytracerTargets NAMESPACE raytracer:: DESTINATION ${rt_package_d
 # The platform seam: what only the backends (and their tests) include. An SDL
 # program's own event loop hands its events to windowProc, so that one is public
 # with SDL; on Win32 DispatchMessageA reaches the window procedure by itself.
-set(rt_private_headers window_platform.h default_font.h window_proc_win32.h clock_win32.h)
+# The steps of the lighting model are shared by the scene and the renderer
+# only, and the renderer's fast path (render/fast/) is its own business.
+set(rt_private_headers window_platform.h default_font.h window_proc_win32.h clock_win32.h shading_steps.h)
 if(NOT RT_BACKEND STREQUAL "sdl2")
   list(APPEND rt_private_headers window_proc_sdl.h)
 endif()
-set(rt_exclusions)
+set(rt_exclusions PATTERN fast EXCLUDE)
 foreach(header IN LISTS rt_private_headers)
   list(APPEND rt_exclusions PATTERN ${header} EXCLUDE)
 endforeach()
@@ -54,6 +56,7 @@ install(DIRECTORY
           ${PROJECT_SOURCE_DIR}/src/math
           ${PROJECT_SOURCE_DIR}/src/geometry
           ${PROJECT_SOURCE_DIR}/src/scene
+          ${PROJECT_SOURCE_DIR}/src/render
           ${PROJECT_SOURCE_DIR}/src/timing
           ${PROJECT_SOURCE_DIR}/src/bmpwindow
           ${PROJECT_SOURCE_DIR}/src/png
@@ -95,6 +98,7 @@ endfunction()
 rt_pkg_config(tracer "Vectors, rays, planes, spheres and a scene that traces and shades them" "" "${rt_rounding_flags}" "")
 rt_pkg_config(timing "A stopwatch on the platform's monotonic clock" "" "" "")
 rt_pkg_config(canvas "The Canvas drawing interface and a canvas in memory" "raytracer-tracer" "" "")
+rt_pkg_config(render "Cameras, and a fast renderer of any scene into any canvas" "raytracer-canvas" "" "")
 if(RT_BACKEND STREQUAL "win32")
   rt_pkg_config(bmpwindow "A fixed-size window showing a 32-bit pixel surface" "raytracer-canvas"
                 "-DRT_BACKEND_WIN32 -DWIN32_LEAN_AND_MEAN -DNOMINMAX" "-luser32 -lgdi32")

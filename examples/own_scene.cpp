@@ -1,5 +1,5 @@
-// A scene of its own, traced into a MemoryCanvas through a camera of its own
-// and saved as a PNG:  own-scene [FILE.png]
+// A scene of its own, traced by a SceneRenderer through a PinholeCamera into
+// a MemoryCanvas and saved as a PNG:  own-scene [FILE.png]
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -8,6 +8,8 @@
 #include "geometry/plane.h"
 #include "geometry/sphere.h"
 #include "png/png_image.h"
+#include "render/pinhole_camera.h"
+#include "render/scene_renderer.h"
 #include "scene/light.h"
 #include "scene/scene.h"
 #include "scene/scene_object.h"
@@ -16,33 +18,6 @@ namespace {
 
 constexpr std::int32_t WIDTH = 320;
 constexpr std::int32_t HEIGHT = 240;
-
-Vector3 cross(const Vector3& a, const Vector3& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
-// A pinhole camera at eye looking at target, with +z up.
-struct Camera {
-    Vector3 eye;
-    Vector3 forward, right, up;
-    float halfWidth;  // of the image plane at distance 1; the height follows from the aspect
-
-    Camera(const Vector3& eye_, const Vector3& target, float halfWidth_) : eye(eye_), halfWidth(halfWidth_) {
-        forward = normalized(target - eye);
-        right = normalized(cross(forward, Vector3(0.0f, 0.0f, 1.0f)));
-        up = cross(right, forward);
-    }
-
-    // Through the centre of pixel (i, j), row 0 at the top.
-    Ray primaryRay(std::int32_t i, std::int32_t j) const {
-        const float u = ((i + 0.5f) / WIDTH * 2.0f - 1.0f) * halfWidth;
-        const float v = (1.0f - (j + 0.5f) / HEIGHT * 2.0f) * halfWidth * HEIGHT / WIDTH;
-        Vector3 direction = forward;
-        direction.addScaled(right, u);
-        direction.addScaled(up, v);
-        return Ray(eye, normalized(direction));
-    }
-};
 
 // The scene owns what is added to it and deletes it with itself.
 void buildRing(Scene& scene) {
@@ -72,21 +47,6 @@ void buildRing(Scene& scene) {
     scene.addLight(new Light(Vector3(5.0f, -3.0f, 4.0f), Vector3(15.0f, 18.0f, 25.0f)));   // cool fill light
 }
 
-void render(const Scene& scene, const Camera& camera, Canvas& canvas) {
-    canvas.beginFrame();
-    for (std::int32_t j = 0; j < HEIGHT; ++j) {
-        for (std::int32_t i = 0; i < WIDTH; ++i) {
-            Vector3 colour;
-            scene.trace(camera.primaryRay(i, j), colour);
-            colour.clampToOne();
-            // A colour's x lands in the pixel's low byte, which shows as blue:
-            // red and blue change places on their way in.
-            canvas.setPixel(i, j, Vector3(colour.z, colour.y, colour.x));
-        }
-    }
-    canvas.endFrame();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,9 +58,12 @@ int main(int argc, char** argv) {
 
     Scene scene;
     buildRing(scene);
-    const Camera camera(Vector3(0.0f, -8.0f, 4.0f), Vector3(0.0f, 0.0f, 0.6f), 0.55f);
+    // From in front and above, +z up, with a field of view of about 45 degrees.
+    const PinholeCamera camera(Vector3(0.0f, -8.0f, 4.0f), Vector3(0.0f, 0.0f, 0.6f), Vector3(0.0f, 0.0f, 1.0f),
+                               44.8323f);
     MemoryCanvas canvas(WIDTH, HEIGHT);
-    render(scene, camera, canvas);
+    SceneRenderer renderer;
+    renderer.render(scene, camera, canvas);
 
     std::string error;
     if (!writePng(out, canvas.surface(), error)) {

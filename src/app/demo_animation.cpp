@@ -2,27 +2,23 @@
 
 #include "app/demo_scene.h"
 #include "app/frame_renderer.h"
-#include "bmpwindow/canvas.h"
-#include "math/ray.h"
+#include "render/scene_renderer.h"
 #include "scene/scene.h"
+#include "scene/scene_object.h"
 
 struct DemoAnimation::State {
     DemoScene demo = makeDemoScene();
+    SceneRenderer renderer;
     ~State() { delete demo.scene; }
 };
 
-DemoAnimation::DemoAnimation() : state_(std::make_unique<State>()) {}
+DemoAnimation::DemoAnimation() : state_(std::make_unique<State>()) {
+    state_->renderer.markMoving(state_->demo.sphere->shape());
+}
 DemoAnimation::~DemoAnimation() = default;
 
 void DemoAnimation::renderAt(Canvas& canvas, float t) {
     const DemoScene& demo = state_->demo;
     placeDemoScene(demo.light, demo.sphere, t);
-    for (std::int32_t i = 0; i < FRAME_SIZE; ++i) {
-        for (std::int32_t j = 0; j < FRAME_SIZE; ++j) {
-            Vector3 colour;
-            demo.scene->trace(Ray(cameraPosition, primaryRayDirection(i, j)), colour);
-            colour.clampToOne();
-            canvas.setPixel(i, j, Vector3(colour.z, colour.y, colour.x));
-        }
-    }
+    traceDemoFrame(state_->renderer, *demo.scene, canvas);
 }

@@ -16,8 +16,7 @@ public:
     DemoAnimation(const DemoAnimation&) = delete;
     DemoAnimation& operator=(const DemoAnimation&) = delete;
 
-    // The frame at time t on a 400 x 400 canvas: bit for bit what
-    // renderFrameAt(canvas, t) draws.
+    // The frame at time t: bit for bit what renderFrameAt(canvas, t) draws.
     void renderAt(Canvas& canvas, float t);
 
 private:

@@ -10,6 +10,18 @@ Scene::~Scene() {
     for (Light* light : lights_) delete light;
 }
 
+void Scene::removeObject(std::size_t index) {
+    if (index >= objects_.size()) return;
+    delete objects_[index];
+    objects_.erase(objects_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void Scene::removeLight(std::size_t index) {
+    if (index >= lights_.size()) return;
+    delete lights_[index];
+    lights_.erase(lights_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
 void Scene::trace(const Ray& ray, Vector3& colourOut, int depth) const {
     if (depth > MAX_REFLECTION_DEPTH) {
         colourOut = backgroundColour;

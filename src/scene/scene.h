@@ -1,6 +1,7 @@
 // Scene: the objects and lights to trace, and the tracing: a ray in, the colour seen along it out.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "math/ray.h"
@@ -27,6 +28,10 @@ public:
 
     void addObject(SceneObject* object) { objects_.push_back(object); }
     void addLight(Light* light) { lights_.push_back(light); }
+    // Delete the object or light at index; those after it move up one. An
+    // index past the end does nothing.
+    void removeObject(std::size_t index);
+    void removeLight(std::size_t index);
 
     const std::vector<SceneObject*>& objects() const { return objects_; }
     const std::vector<Light*>& lights() const { return lights_; }

@@ -1,5 +1,4 @@
 #include "scene/scene.h"
-#include "scene/highlight.h"
 #include "scene/scene_object.h"
 #include "scene/shading_steps.h"
 

@@ -1,6 +1,7 @@
-// The lighting model's steps, shared by the scene and the fast tracer.
+// The lighting model's steps, shared by the scene and the fast renderer.
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 #include "math/ray.h"
@@ -24,6 +25,13 @@ inline Vector3 shadingPoint(const Ray& ray, float distance) {
     Vector3 point = ray.origin;
     point.addScaled(ray.direction, s);
     return point;
+}
+
+// The highlight of the lighting model: ks·(σ^e·(σ·q2)), the power and both
+// products in double, rounded to float once.
+inline float specularHighlight(float ks, float sigma, float q2, float exponent) {
+    const double s = sigma;
+    return static_cast<float>(ks * (std::pow(s, static_cast<double>(exponent)) * (s * q2)));
 }
 
 // The lighting model at a shading point. The order of every sum is part of

@@ -46,7 +46,7 @@ fi
 echo "== examples with pkg-config --cflags --libs"
 export PKG_CONFIG_PATH
 PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name raytracer-tracer.pc)")
-for example in own-scene:own_scene:raytracer-png canvas-tour:canvas_tour:"raytracer-bmpwindow raytracer-timing"; do
+for example in own-scene:own_scene:"raytracer-render raytracer-png" canvas-tour:canvas_tour:"raytracer-bmpwindow raytracer-timing"; do
     IFS=: read -r name source modules <<<"$example"
     # shellcheck disable=SC2046,SC2086
     c++ -o "$work/$name-pc" "$root/examples/$source.cpp" $(pkg-config --cflags --libs $modules) \

@@ -32,7 +32,7 @@ echo "== own-scene cross-built with pkg-config --cflags --libs"
 cxx=$(command -v i686-w64-mingw32-g++-posix || command -v i686-w64-mingw32-g++)
 # shellcheck disable=SC2046
 PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig" "$cxx" -static -o "$work/own-scene-pc.exe" "$root/examples/own_scene.cpp" \
-    $(PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig" pkg-config --cflags --libs raytracer-png) >"$work/pc.log" 2>&1 ||
+    $(PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig" pkg-config --cflags --libs raytracer-render raytracer-png) >"$work/pc.log" 2>&1 ||
     fail "own-scene does not cross-build with pkg-config: $(head -n 20 "$work/pc.log")"
 
 start_x

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "scene/frame_tracer.h"
-#include "scene/lanes.h"
+#include "render/fast/frame_tracer.h"
+#include "render/fast/lanes.h"
 
 // The local part of the lighting model (the ambient term, then each light's
 // diffuse and specular term unless it faces away or is shadowed) at many

@@ -1,15 +1,10 @@
-// The specular highlight, through std::pow and without it where the result is certain.
+// The specular highlight without std::pow where its float is certain.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
 
-// The highlight of the lighting model: ks·(σ^e·(σ·q2)), the power and both
-// products in double, rounded to float once.
-inline float specularHighlight(float ks, float sigma, float q2, float exponent) {
-    const double s = sigma;
-    return static_cast<float>(ks * (std::pow(s, static_cast<double>(exponent)) * (s * q2)));
-}
+#include "scene/shading_steps.h"
 
 // The same float as specularHighlight, for sigma > 0, without std::pow when
 // the exponent is a whole number from 1 to 64.

@@ -12,9 +12,9 @@
 // reads is written by another ray's steps.
 #include <algorithm>
 
-#include "scene/frame_tracer.h"
-#include "scene/hit_lanes.h"
-#include "scene/local_lighting.h"
+#include "render/fast/frame_tracer.h"
+#include "render/fast/hit_lanes.h"
+#include "render/fast/local_lighting.h"
 #include "scene/scene.h"
 #include "scene/scene_object.h"
 #include "scene/shading_steps.h"
@@ -83,7 +83,7 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
         directions[k] = &rays[k].direction;
         hitOf[k] = &primaryHits[k];
     }
-    addHitsMany(origins, directions, hitOf, count, moving_, movingCount_);
+    addHitsMany(origins, directions, hitOf, count, moving_.data(), movingCount_);
     for (std::int32_t k = 0; k < count; ++k) {
         primaryJob[k] = primaryHits[k].found() ? addJob(Ray(origin, rays[k].direction), primaryHits[k]) : NO_JOB;
     }
@@ -112,8 +112,8 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
             directions[r] = &jobs[from[r]].reflected;
             hitOf[r] = &hits[r];
         }
-        addHitsMany(origins, directions, hitOf, hinted, moving_, movingCount_);
-        addHitsMany(origins + hinted, directions + hinted, hitOf + hinted, n - hinted, all_, count_);
+        addHitsMany(origins, directions, hitOf, hinted, moving_.data(), movingCount_);
+        addHitsMany(origins + hinted, directions + hinted, hitOf + hinted, n - hinted, all_.data(), count_);
         for (std::int32_t r = 0; r < n; ++r) {
             if (hits[r].found()) mirrorJob[from[r]] = addJob(Ray(*origins[r], *directions[r]), hits[r]);
         }

@@ -1,33 +1,35 @@
-#include "scene/frame_tracer.h"
+#include "render/fast/frame_tracer.h"
 
-#include "scene/highlight.h"
+#include "render/fast/fast_highlight.h"
 #include "scene/scene.h"
 #include "scene/scene_object.h"
 #include "scene/shading_steps.h"
 
-bool FrameTracer::load(const Scene& scene) {
+void FrameTracer::load(const Scene& scene) {
     const auto& objects = scene.objects();
-    if (objects.size() > static_cast<std::size_t>(MAX_OBJECTS)) {
-        scene_ = nullptr;
-        count_ = 0;
-        return false;
-    }
     scene_ = &scene;
     count_ = static_cast<std::int32_t>(objects.size());
+    const auto n = objects.size();
+    if (records_.size() < n) {
+        records_.resize(n);
+        objects_.resize(n);
+        all_.resize(n);
+        fixed_.resize(n);
+        moving_.resize(n);
+    }
     for (std::int32_t i = 0; i < count_; ++i) {
         objects_[i] = objects[static_cast<std::size_t>(i)];
         records_[i] = ShapeRecord::of(objects_[i]->shape());
         all_[i] = i;
     }
-    setFixed(0);
-    return true;
+    setFixed(nullptr);
 }
 
-void FrameTracer::setFixed(std::uint32_t mask) {
+void FrameTracer::setFixed(const std::uint8_t* fixed) {
     fixedCount_ = 0;
     movingCount_ = 0;
     for (std::int32_t i = 0; i < count_; ++i) {
-        if (mask >> i & 1u) {
+        if (fixed != nullptr && fixed[i] != 0) {
             fixed_[fixedCount_++] = i;
         } else {
             moving_[movingCount_++] = i;
@@ -44,7 +46,7 @@ void FrameTracer::addHits(const Ray& ray, const std::int32_t* indices, std::int3
 
 Hit FrameTracer::nearestFixedHit(const Ray& ray) const {
     Hit hit = Hit::none();
-    addHits(ray, fixed_, fixedCount_, hit);
+    addHits(ray, fixed_.data(), fixedCount_, hit);
     return hit;
 }
 
@@ -65,7 +67,7 @@ void FrameTracer::trace(const Ray& ray, Vector3& colourOut, int depth) const {
         return;
     }
     Hit hit = Hit::none();
-    addHits(ray, all_, count_, hit);
+    addHits(ray, all_.data(), count_, hit);
     if (!hit.found()) {
         colourOut = backgroundColour;
         return;

@@ -1,4 +1,4 @@
-#include "scene/hit_lanes.h"
+#include "render/fast/hit_lanes.h"
 
 #ifdef RT_SIMD_LANES
 

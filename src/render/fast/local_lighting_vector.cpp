@@ -1,10 +1,10 @@
-#include "scene/local_lighting.h"
+#include "render/fast/local_lighting.h"
 
 #ifdef RT_SIMD_LANES
 
 #include <algorithm>
 
-#include "scene/highlight.h"
+#include "render/fast/fast_highlight.h"
 #include "scene/light.h"
 #include "scene/material.h"
 #include "scene/scene.h"

@@ -3,10 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "math/ray.h"
 #include "math/vector3.h"
-#include "scene/shape_record.h"
+#include "render/fast/shape_record.h"
 
 class Scene;
 class SceneObject;
@@ -56,15 +57,15 @@ struct ShadingJob {
 // gives the same object as one scan in insertion order.
 class FrameTracer {
 public:
-    static constexpr std::int32_t MAX_OBJECTS = 32;
     static constexpr std::int32_t MAX_BATCH = 512;
 
-    // Copies the scene's shapes as they are now, all counted as moving.
-    // False, with nothing usable, for a scene with more than MAX_OBJECTS objects.
-    bool load(const Scene& scene);
+    // Copies the scene's shapes as they are now, all counted as moving. The
+    // copies' storage only grows, so a scene of unchanged size allocates nothing.
+    void load(const Scene& scene);
 
-    // Bit i set: shape i is fixed and its hits come from the caller's hints.
-    void setFixed(std::uint32_t mask);
+    // fixed[i] != 0: shape i is fixed and its hits come from the caller's
+    // hints. Null: every shape is searched.
+    void setFixed(const std::uint8_t* fixed);
 
     const Scene* scene() const { return scene_; }
     std::int32_t objectCount() const { return count_; }
@@ -98,11 +99,12 @@ private:
 
     const Scene* scene_ = nullptr;
     std::int32_t count_ = 0;
-    ShapeRecord records_[MAX_OBJECTS];
-    const SceneObject* objects_[MAX_OBJECTS] = {};
-    std::int32_t all_[MAX_OBJECTS] = {};
-    std::int32_t fixed_[MAX_OBJECTS] = {};
-    std::int32_t moving_[MAX_OBJECTS] = {};
+    std::vector<ShapeRecord> records_;
+    std::vector<const SceneObject*> objects_;
+    // Shape indices: all of them, the fixed ones and the others, each in insertion order.
+    std::vector<std::int32_t> all_;
+    std::vector<std::int32_t> fixed_;
+    std::vector<std::int32_t> moving_;
     std::int32_t fixedCount_ = 0;
     std::int32_t movingCount_ = 0;
 };

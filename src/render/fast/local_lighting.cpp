@@ -1,8 +1,8 @@
-#include "scene/local_lighting.h"
+#include "render/fast/local_lighting.h"
 
 #include <algorithm>
 
-#include "scene/highlight.h"
+#include "render/fast/fast_highlight.h"
 #include "scene/light.h"
 #include "scene/material.h"
 #include "scene/scene.h"

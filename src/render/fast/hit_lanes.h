@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "scene/frame_tracer.h"
-#include "scene/lanes.h"
+#include "render/fast/frame_tracer.h"
+#include "render/fast/lanes.h"
 
 #ifdef RT_SIMD_LANES
 // *hits[r] gains the hits, along the ray from *origins[r] in *directions[r],

@@ -1,0 +1,50 @@
+// Scenes, cameras and canvas sizes of random make-up, and changes to them
+// between frames, drawn from any source of choices: a seeded generator in
+// the tests, the fuzzer's bytes in the fuzz target.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "render/camera.h"
+#include "scene/scene.h"
+
+class Canvas;
+
+// Where the choices come from.
+class Choices {
+public:
+    virtual ~Choices() = default;
+    // A whole number in [0, n), n > 0.
+    virtual std::uint32_t below(std::uint32_t n) = 0;
+    // A float in [low, high].
+    virtual float between(float low, float high) = 0;
+
+    bool chance(std::uint32_t percent) { return below(100) < percent; }
+};
+
+struct RandomScene {
+    std::unique_ptr<Scene> scene;
+    std::unique_ptr<Camera> camera;
+    std::int32_t width = 1;
+    std::int32_t height = 1;
+    Vector3 eye{0.0f, 0.0f, 0.0f};
+    std::string story;  // what was drawn and changed, for failure messages
+};
+
+// A scene of 1 to 40 objects (exactly `objects` when it is not 0) and 0 to 5
+// lights, with the odd values that break fast paths: zero, negative, tiny and
+// huge radii, normals not of unit length, planes through the eye, lights
+// inside spheres or at the eye, duplicated shapes, shapes of a kind of their
+// own, extreme materials, and now and then infinities and NaN.
+RandomScene makeRandomScene(Choices& choices, std::int32_t objects = 0);
+
+// One change between frames: a shape moved, a material or light changed, an
+// object or light added or removed, the camera moved or the canvas resized,
+// or nothing at all, so that what a renderer keeps is put to use.
+void changeRandomScene(Choices& choices, RandomScene& world);
+
+// The plain loop: every pixel of canvas through Scene::trace.
+void renderWithModel(const Scene& scene, const Camera& camera, Canvas& canvas);

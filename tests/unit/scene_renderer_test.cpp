@@ -1,0 +1,145 @@
+// SceneRenderer against the plain loop over Scene::trace: every pixel the
+// same bits, for scenes of every make-up, changed between frames.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "bmpwindow/memory_canvas.h"
+#include "random_scene.h"
+#include "render/pinhole_camera.h"
+#include "render/scene_renderer.h"
+#include "test_doubles.h"
+
+namespace {
+
+class SeededChoices final : public Choices {
+public:
+    explicit SeededChoices(std::uint32_t seed) : random_(seed) {}
+    std::uint32_t below(std::uint32_t n) override { return static_cast<std::uint32_t>(random_() % n); }
+    float between(float low, float high) override { return std::uniform_real_distribution<float>(low, high)(random_); }
+
+private:
+    std::mt19937 random_;
+};
+
+// "" when the renderer's frame is the model's, else how many pixels differ and where.
+std::string compare(SceneRenderer& renderer, const RandomScene& world) {
+    MemoryCanvas fast(world.width, world.height);
+    MemoryCanvas plain(world.width, world.height);
+    renderer.render(*world.scene, *world.camera, fast);
+    renderWithModel(*world.scene, *world.camera, plain);
+    int differing = 0;
+    std::ostringstream where;
+    for (std::int32_t x = 0; x < world.width; ++x) {
+        for (std::int32_t y = 0; y < world.height; ++y) {
+            if (fast.pixel(x, y) == plain.pixel(x, y)) continue;
+            if (++differing <= 3) {
+                where << " (" << x << "," << y << ") " << std::hex << fast.pixel(x, y) << " vs " << plain.pixel(x, y)
+                      << std::dec;
+            }
+        }
+    }
+    if (differing == 0) return "";
+    std::ostringstream text;
+    text << differing << " pixels differ:" << where.str() << " [" << world.story << "]";
+    return text.str();
+}
+
+// One renderer for all of them, so that what it kept from one scene meets
+// the next (which may well be allocated where the last one was).
+TEST(SceneRenderer, MatchesTheModelOnTwoHundredRandomScenes) {
+    SceneRenderer renderer;
+    int frames = 0;
+    int failures = 0;
+    for (std::uint32_t k = 0; k < 200 && failures < 5; ++k) {
+        SeededChoices choices(1000 + k);
+        const std::int32_t objects = k % 10 == 3 ? 32 : k % 10 == 4 ? 33 : 0;
+        RandomScene world = makeRandomScene(choices, objects);
+        for (int frame = 0; frame < 4; ++frame) {
+            if (frame > 0) changeRandomScene(choices, world);
+            const std::string result = compare(renderer, world);
+            ++frames;
+            if (!result.empty()) {
+                ++failures;
+                ADD_FAILURE() << "scene " << k << ", frame " << frame << ": " << result;
+                break;
+            }
+        }
+    }
+    EXPECT_EQ(failures, 0);
+    EXPECT_GE(frames, 800);
+}
+
+// A still camera over a still scene: the frames after the first use the
+// hints of the fixed shapes, which must not change a pixel.
+TEST(SceneRenderer, FramesWithKeptTablesMatchTheModel) {
+    for (std::uint32_t k = 0; k < 20; ++k) {
+        SeededChoices choices(77 + k);
+        RandomScene world = makeRandomScene(choices);
+        SceneRenderer renderer;
+        for (int frame = 0; frame < 3; ++frame) EXPECT_EQ(compare(renderer, world), "") << "scene " << k;
+    }
+}
+
+// Renderers share nothing: two threads, each with its own scene and renderer.
+TEST(SceneRenderer, RenderersOnTwoThreadsWorkSideBySide) {
+    std::string results[2];
+    const auto work = [&](int n) {
+        SceneRenderer renderer;
+        for (std::uint32_t k = 0; k < 15; ++k) {
+            SeededChoices choices(5000 + 100 * static_cast<std::uint32_t>(n) + k);
+            RandomScene world = makeRandomScene(choices);
+            for (int frame = 0; frame < 3; ++frame) {
+                if (frame > 0) changeRandomScene(choices, world);
+                results[n] += compare(renderer, world);
+            }
+        }
+    };
+    std::thread other(work, 1);
+    work(0);
+    other.join();
+    EXPECT_EQ(results[0], "");
+    EXPECT_EQ(results[1], "");
+}
+
+// A canvas whose width or height is zero or less gets no call at all.
+TEST(SceneRenderer, CanvasesWithoutPixelsGetNothing) {
+    SeededChoices choices(3);
+    RandomScene world = makeRandomScene(choices);
+    SceneRenderer renderer;
+    for (auto [w, h] : {std::pair{0, 0}, std::pair{0, 5}, std::pair{5, 0}, std::pair{-3, 4}, std::pair{4, -3}}) {
+        RecordingCanvas canvas(w, h);
+        renderer.render(*world.scene, *world.camera, canvas);
+        EXPECT_TRUE(canvas.plots.empty()) << w << "x" << h;
+    }
+    RecordingCanvas one(1, 1);
+    renderer.render(*world.scene, *world.camera, one);
+    EXPECT_EQ(one.plots.size(), 1u);
+}
+
+TEST(PinholeCamera, LooksAtItsTargetThroughSquarePixels) {
+    const PinholeCamera camera({1, 2, 3}, {1, 12, 3}, {0, 0, 1}, 90.0f);
+    EXPECT_EQ(camera.position().y, 2.0f);
+    // The middle of an odd image is the line of sight.
+    const Vector3 centre = camera.direction(50, 25, 101, 51);
+    EXPECT_NEAR(centre.x, 0.0f, 1e-6f);
+    EXPECT_NEAR(centre.y, 1.0f, 1e-6f);
+    EXPECT_NEAR(centre.z, 0.0f, 1e-6f);
+    // 90 degrees from top to bottom: the top row's centre is 45 degrees up,
+    // less half a pixel; right of the centre is +x with +z up.
+    const Vector3 top = camera.direction(50, 0, 101, 51);
+    EXPECT_NEAR(std::atan2(top.z, top.y), std::atan(1.0f - 1.0f / 51.0f), 1e-5f);
+    const Vector3 right = camera.direction(100, 25, 101, 51);
+    EXPECT_GT(right.x, 0.0f);
+    // Square pixels: one pixel across is as far as one pixel down.
+    const Vector3 across = camera.direction(51, 25, 101, 51);
+    const Vector3 down = camera.direction(50, 26, 101, 51);
+    EXPECT_NEAR(across.x / across.y, -down.z / down.y, 1e-6f);
+    for (const Vector3& d : {centre, top, right, across}) EXPECT_NEAR(d.length(), 1.0f, 1e-6f);
+}
+
+}  // namespace
