@@ -31,6 +31,13 @@ public:
     virtual Vector3 position() const = 0;
     virtual Vector3 direction(std::int32_t i, std::int32_t j, std::int32_t width, std::int32_t height) const = 0;
 
+    // out[k] = direction(i, j + k, width, height) for k < count: a run of one
+    // column at a time, which a camera may work out faster than pixel by pixel.
+    virtual void columnDirections(std::int32_t i, std::int32_t j, std::int32_t count, std::int32_t width,
+                                  std::int32_t height, Vector3* out) const {
+        for (std::int32_t k = 0; k < count; ++k) out[k] = direction(i, j + k, width, height);
+    }
+
     // The rule for an override: two cameras of one type whose keys hold the
     // same bits give the same directions for every pixel and image size.
     virtual Key key() const { return {}; }

@@ -14,6 +14,8 @@ public:
 
     Vector3 position() const override { return eye_; }
     Vector3 direction(std::int32_t i, std::int32_t j, std::int32_t width, std::int32_t height) const override;
+    void columnDirections(std::int32_t i, std::int32_t j, std::int32_t count, std::int32_t width, std::int32_t height,
+                          Vector3* out) const override;
     Key key() const override;
 
     const Vector3& forward() const { return forward_; }

@@ -45,30 +45,29 @@ void SceneRenderer::render(const Scene& scene, const Camera& camera, Canvas& can
     Vector3 colours[BATCH];
 
     const auto pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    if (pixels > PrimaryPaths::MAX_TABLE_PIXELS) {
-        // Too large to keep a table of: each batch's directions made as it goes.
-        HintedDirection rays[BATCH];
+    PrimaryPaths& paths = tables_->paths;
+    if (pixels <= PrimaryPaths::MAX_TABLE_PIXELS &&
+        paths.prepare(tracer, camera, origin, width, height, tables_->moving)) {
         for (std::int32_t i = 0; i < width; ++i) {
+            if (i + 1 < width) paths.prefetchColumn(i + 1);
+            const HintedDirection* column = paths.column(i);
             for (std::int32_t j0 = 0; j0 < height; j0 += BATCH) {
                 const std::int32_t n = std::min(BATCH, height - j0);
-                for (std::int32_t k = 0; k < n; ++k) {
-                    rays[k] = {camera.direction(i, j0 + k, width, height), {Hit::none(), Hit::none()}};
-                }
-                tracer.traceBatch(origin, rays, n, colours);
+                tracer.traceBatch(origin, column + j0, n, colours);
                 writeColumn(canvas, i, j0, n, colours);
             }
         }
         return;
     }
-
-    PrimaryPaths& paths = tables_->paths;
-    paths.prepare(tracer, camera, origin, width, height, tables_->moving);
+    // Each batch's directions made as it goes, and every shape searched.
+    HintedDirection rays[BATCH];
+    Vector3 directions[BATCH];
     for (std::int32_t i = 0; i < width; ++i) {
-        if (i + 1 < width) paths.prefetchColumn(i + 1);
-        const HintedDirection* column = paths.column(i);
         for (std::int32_t j0 = 0; j0 < height; j0 += BATCH) {
             const std::int32_t n = std::min(BATCH, height - j0);
-            tracer.traceBatch(origin, column + j0, n, colours);
+            camera.columnDirections(i, j0, n, width, height, directions);
+            for (std::int32_t k = 0; k < n; ++k) rays[k] = {directions[k], {Hit::none(), Hit::none()}};
+            tracer.traceBatch(origin, rays, n, colours);
             writeColumn(canvas, i, j0, n, colours);
         }
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <sstream>
 #include <string>
@@ -140,6 +141,26 @@ TEST(PinholeCamera, LooksAtItsTargetThroughSquarePixels) {
     const Vector3 down = camera.direction(50, 26, 101, 51);
     EXPECT_NEAR(across.x / across.y, -down.z / down.y, 1e-6f);
     for (const Vector3& d : {centre, top, right, across}) EXPECT_NEAR(d.length(), 1.0f, 1e-6f);
+}
+
+// A run of a column gives what each pixel alone gives, whatever the length
+// of the run and where it starts.
+TEST(PinholeCamera, ARunOfAColumnIsItsPixelsOneByOne) {
+    SeededChoices choices(11);
+    int differing = 0;
+    for (int c = 0; c < 200; ++c) {
+        const auto any = [&] { return Vector3(choices.between(-5, 5), choices.between(-5, 5), choices.between(-5, 5)); };
+        const PinholeCamera camera(any(), any(), {0, 0, 1}, choices.between(10, 120));
+        const std::int32_t start = static_cast<std::int32_t>(choices.below(5));
+        const std::int32_t count = 1 + static_cast<std::int32_t>(choices.below(11));
+        Vector3 run[16];
+        camera.columnDirections(3, start, count, 8, 64, run);
+        for (std::int32_t k = 0; k < count; ++k) {
+            const Vector3 one = camera.direction(3, start + k, 8, 64);
+            differing += std::memcmp(&one, &run[k], sizeof one) != 0;
+        }
+    }
+    EXPECT_EQ(differing, 0);
 }
 
 }  // namespace

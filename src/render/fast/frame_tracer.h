@@ -93,6 +93,8 @@ private:
     // addHits for n rays, several at a time where vector code is built.
     void addHitsMany(const Vector3* const* origins, const Vector3* const* directions, Hit* const* hits,
                      std::int32_t n, const std::int32_t* indices, std::int32_t count) const;
+    // hits[k] gains the moving shapes' hits along the primary ray k.
+    void addPrimaryHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n) const;
     Hit nearestFixedHit(const Ray& ray) const;
     void shade(std::int32_t index, const Vector3& direction, const Vector3& point, Vector3& colourOut,
                int depth) const;

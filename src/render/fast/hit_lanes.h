@@ -12,9 +12,14 @@
 // FrameTracer::addHits keeps it, for n rays four at a time.
 void addHitsVector(const FrameTracer& tracer, const Vector3* const* origins, const Vector3* const* directions,
                    Hit* const* hits, std::int32_t n, const std::int32_t* indices, std::int32_t count);
+// The same for n rays from one origin along rays[k].direction into hits[k].
+void addPrimaryHitsVector(const FrameTracer& tracer, const Vector3& origin, const HintedDirection* rays, Hit* hits,
+                          std::int32_t n, const std::int32_t* indices, std::int32_t count);
 #ifdef RT_AVX2_COPIES
 // The same with AVX2, eight at a time.
 void addHitsVectorAvx2(const FrameTracer& tracer, const Vector3* const* origins, const Vector3* const* directions,
                        Hit* const* hits, std::int32_t n, const std::int32_t* indices, std::int32_t count);
+void addPrimaryHitsVectorAvx2(const FrameTracer& tracer, const Vector3& origin, const HintedDirection* rays,
+                              Hit* hits, std::int32_t n, const std::int32_t* indices, std::int32_t count);
 #endif
 #endif

@@ -12,11 +12,11 @@ bool sameBits(const void* a, const void* b, std::size_t size) { return std::memc
 
 }  // namespace
 
-void PrimaryPaths::prepare(FrameTracer& tracer, const Camera& camera, const Vector3& position, std::int32_t width,
+bool PrimaryPaths::prepare(FrameTracer& tracer, const Camera& camera, const Vector3& position, std::int32_t width,
                            std::int32_t height, const std::vector<const Shape*>& moving) {
     const Camera::Key key = camera.key();
-    // The hints' bookkeeping is sized with the first frame of a scene, so
-    // that making them later allocates nothing.
+    // Everything a table needs is sized with the first frame of an image or
+    // a scene, so that the frames that fill it in later allocate nothing.
     const auto objects = static_cast<std::size_t>(tracer.objectCount());
     objects_.reserve(objects);
     records_.reserve(objects);
@@ -28,34 +28,42 @@ void PrimaryPaths::prepare(FrameTracer& tracer, const Camera& camera, const Vect
         height_ = height;
         aimed_ = false;
     }
-    if (!aimed_ || !sameCamera(camera, key, position)) {
-        aimAt(camera, key, position);
-        return;
+    if (!sameCamera(camera, key, position)) {
+        // Moved since the last frame: not worth a table until it stands still.
+        cameraType_ = &typeid(camera);
+        cameraKey_ = key;
+        position_ = position;
+        aimed_ = false;
+        return false;
     }
+    if (!aimed_) aim(camera);
     if (hinted_ && sameScene(tracer) && fixedShapesUnchanged(tracer)) {
         tracer.setFixed(fixed_.data());
-        return;
+    } else {
+        rebuildHints(tracer, moving);
     }
-    rebuildHints(tracer, moving);
+    return true;
 }
 
 bool PrimaryPaths::sameCamera(const Camera& camera, const Camera::Key& key, const Vector3& position) const {
-    return key.count >= 0 && key.count == cameraKey_.count && typeid(camera) == *cameraType_ &&
+    return cameraType_ != nullptr && key.count >= 0 && key.count == cameraKey_.count &&
+           typeid(camera) == *cameraType_ &&
            sameBits(key.values.data(), cameraKey_.values.data(), sizeof(float) * static_cast<std::size_t>(key.count)) &&
            sameBits(&position, &position_, sizeof position);
 }
 
-// New directions, and no hints until the camera has stayed where it is for a frame.
-void PrimaryPaths::aimAt(const Camera& camera, const Camera::Key& key, const Vector3& position) {
+void PrimaryPaths::aim(const Camera& camera) {
+    constexpr std::int32_t RUN = 256;
+    Vector3 directions[RUN];
     for (std::int32_t i = 0; i < width_; ++i) {
-        for (std::int32_t j = 0; j < height_; ++j) {
-            pixels_[at(i, j)] = {camera.direction(i, j, width_, height_), {Hit::none(), Hit::none()}};
+        for (std::int32_t j0 = 0; j0 < height_; j0 += RUN) {
+            const std::int32_t n = std::min(RUN, height_ - j0);
+            camera.columnDirections(i, j0, n, width_, height_, directions);
+            HintedDirection* pixel = &pixels_[at(i, j0)];
+            for (std::int32_t k = 0; k < n; ++k) pixel[k].direction = directions[k];
         }
     }
     aimed_ = true;
-    cameraType_ = &typeid(camera);
-    cameraKey_ = key;
-    position_ = position;
     hinted_ = false;
 }
 

@@ -16,18 +16,19 @@ class Shape;
 // camera and most shapes seldom move, so this is worked out once the camera
 // has stood still for a frame, and kept until the scene, the camera or one of
 // those shapes changes; a shape seen to change is counted as moving from then
-// on. While the camera moves only the directions are kept, and every shape
-// is searched.
+// on. A frame whose camera moved has no table: its rays are made as they are
+// traced, and every shape is searched.
 class PrimaryPaths {
 public:
-    // The largest image whose pixels get a table; a larger one is traced
-    // column by column without hints.
+    // The largest image whose pixels get a table; a larger one is always
+    // traced without one.
     static constexpr std::size_t MAX_TABLE_PIXELS = std::size_t{1} << 25;
 
     // Brings the table up to date for this frame and marks in tracer, which
     // holds this frame's shapes, the ones whose hits come from the hints.
-    // `moving` are shapes the caller moves every frame.
-    void prepare(FrameTracer& tracer, const Camera& camera, const Vector3& position, std::int32_t width,
+    // `moving` are shapes the caller moves every frame. False: the camera
+    // moved since the last frame, and this frame is traced without the table.
+    bool prepare(FrameTracer& tracer, const Camera& camera, const Vector3& position, std::int32_t width,
                  std::int32_t height, const std::vector<const Shape*>& moving);
 
     // Column i, top to bottom.
@@ -48,7 +49,7 @@ private:
         return static_cast<std::size_t>(i) * static_cast<std::size_t>(height_) + static_cast<std::size_t>(j);
     }
     bool sameCamera(const Camera& camera, const Camera::Key& key, const Vector3& position) const;
-    void aimAt(const Camera& camera, const Camera::Key& key, const Vector3& position);
+    void aim(const Camera& camera);
     bool sameScene(const FrameTracer& tracer) const;
     bool fixedShapesUnchanged(const FrameTracer& tracer);
     void rebuildHints(FrameTracer& tracer, const std::vector<const Shape*>& moving);
@@ -57,7 +58,7 @@ private:
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
 
-    // The camera the directions were made for.
+    // The last frame's camera, and whether the directions are made for it.
     bool aimed_ = false;
     const std::type_info* cameraType_ = nullptr;
     Camera::Key cameraKey_;

@@ -77,13 +77,8 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
     // Level 0: the primary rays, whose fixed shapes' hits are known.
     Hit primaryHits[MAX_BATCH];
     std::int32_t primaryJob[MAX_BATCH];
-    for (std::int32_t k = 0; k < count; ++k) {
-        primaryHits[k] = rays[k].hint.primary;
-        origins[k] = &origin;
-        directions[k] = &rays[k].direction;
-        hitOf[k] = &primaryHits[k];
-    }
-    addHitsMany(origins, directions, hitOf, count, moving_.data(), movingCount_);
+    for (std::int32_t k = 0; k < count; ++k) primaryHits[k] = rays[k].hint.primary;
+    addPrimaryHits(origin, rays, primaryHits, count);
     for (std::int32_t k = 0; k < count; ++k) {
         primaryJob[k] = primaryHits[k].found() ? addJob(Ray(origin, rays[k].direction), primaryHits[k]) : NO_JOB;
     }
@@ -157,6 +152,18 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
     for (std::int32_t k = 0; k < count; ++k) {
         colours[k] = primaryJob[k] != NO_JOB ? colourOf[primaryJob[k]] : backgroundColour;
     }
+}
+
+void FrameTracer::addPrimaryHits(const Vector3& origin, const HintedDirection* rays, Hit* hits,
+                                 std::int32_t n) const {
+#ifdef RT_AVX2_COPIES
+    if (cpuHasAvx2()) return addPrimaryHitsVectorAvx2(*this, origin, rays, hits, n, moving_.data(), movingCount_);
+#endif
+#ifdef RT_SIMD_LANES
+    addPrimaryHitsVector(*this, origin, rays, hits, n, moving_.data(), movingCount_);
+#else
+    for (std::int32_t k = 0; k < n; ++k) addHits(Ray(origin, rays[k].direction), moving_.data(), movingCount_, hits[k]);
+#endif
 }
 
 void FrameTracer::addHitsMany(const Vector3* const* origins, const Vector3* const* directions, Hit* const* hits,
