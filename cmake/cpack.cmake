@@ -10,7 +10,6 @@ set(RT_PACKAGE_CONTACT "The raytracer developers <raytracer@example.org>" CACHE 
 set(CPACK_PACKAGE_NAME raytracer)
 set(CPACK_PACKAGE_VENDOR "The raytracer developers")
 set(CPACK_PACKAGE_CONTACT "${RT_PACKAGE_CONTACT}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Real-time ray tracer of an animated scene, on one CPU thread")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)
@@ -30,6 +29,7 @@ else()
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   # dpkg-shlibdeps reads the programs' shared libraries and names their packages.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # The first line of each description is the package's synopsis.
 
   set(CPACK_DEBIAN_PROGRAMS_PACKAGE_NAME raytracer)
   set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SECTION graphics)

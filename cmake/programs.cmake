@@ -1,6 +1,6 @@
 # What `cmake --install` puts in a prefix for people to run: the programs in
 # bin/, and elsewhere than Windows their manual pages, the desktop entry and
-# its icons, and each Debian package's licence and changelog.
+# its icons, and each Debian package's licence, changelog and notes for lintian.
 set(rt_programs raytracer render-frame)
 if(TARGET render-animation)
   list(APPEND rt_programs render-animation)
@@ -54,3 +54,5 @@ foreach(pair raytracer:programs libraytracer-dev:development)
           RENAME copyright COMPONENT ${component})
   install(FILES ${changelog} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
 endforeach()
+install(FILES ${rt_packaging}/libraytracer-dev.lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
+        RENAME libraytracer-dev COMPONENT development)
