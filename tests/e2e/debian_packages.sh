@@ -18,7 +18,7 @@ as_root=()
 [[ $(id -u) -ne 0 ]] && as_root=(sudo)
 apt=("${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900)
 packages=(raytracer libraytracer-dev)
-version=$(sed -n 's/^#define RAYTRACER_VERSION "\(.*\)"$/\1/p' "$build/generated/include/raytracer_version.h")
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
 arch=$(dpkg --print-architecture)
 
 known() { dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null | grep -qvx not-installed; }
