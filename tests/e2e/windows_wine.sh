@@ -1,27 +1,48 @@
 #!/usr/bin/env bash
 # The 32-bit Windows build under Wine on a private X server: its test
-# programs, its frames against the Linux build's, and the program itself.
-#   windows_wine.sh WIN32_BUILD_DIR LINUX_RENDER_FRAME
+# programs, and from the zip that cpack made of it, its frames against the
+# Linux build's and the program itself.
+#   windows_wine.sh WIN32_BUILD_DIR LINUX_RENDER_FRAME ZIP
 set -u
 build=$(realpath "$1")
 linux_render=$(realpath "$2")
+zip=$(realpath "$3")
+root=$(realpath "$(dirname "$0")/../..")
 source "$(dirname "$0")/x_session.sh"
 start_x
+
+# The zip: the programs, README and LICENSE in one folder named for it.
+echo "== ${zip##*/}"
+folder=$(basename "$zip" .zip)
+expected=("$folder/LICENSE" "$folder/README.md" "$folder/bin/raytracer.exe" "$folder/bin/render-frame.exe")
+[[ -f "$build/tools/render-animation.exe" ]] && expected+=("$folder/bin/render-animation.exe")
+listed=$(cmake -E tar tf "$zip" | grep -v '/$' | sort)
+echo "$listed"
+[[ "$listed" == "$(printf '%s\n' "${expected[@]}" | sort)" ]] ||
+    fail "the zip holds $(echo $listed), not $(echo "${expected[@]}")"
+mkdir -p "$work/unzipped"
+(cd "$work/unzipped" && cmake -E tar xf "$zip") || fail "the zip does not unpack"
+unzipped="$work/unzipped/$folder"
+cmp -s "$unzipped/LICENSE" "$root/LICENSE" || fail "the zip's LICENSE is not the project's"
+cmp -s "$unzipped/README.md" "$root/README.md" || fail "the zip's README.md is not the project's"
 
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wineboot -i >"$work/wineboot.log" 2>&1 || { echo "wineboot failed: $(cat "$work/wineboot.log")"; exit 1; }
 
 # What the programs are, and that they need no DLLs beyond the system's.
-kind() { file -b "$1" | cut -d, -f1; }
-[[ $(kind "$build/src/raytracer.exe") == "PE32 executable (GUI) Intel 80386" ]] ||
-    fail "raytracer.exe is $(kind "$build/src/raytracer.exe")"
-for exe in tools/render-frame.exe tests/unit_tests.exe tests/window_tests.exe; do
-    [[ $(kind "$build/$exe") == "PE32 executable (console) Intel 80386" ]] || fail "$exe is $(kind "$build/$exe")"
+# (The zip's copies are stripped, which file notes after the kind.)
+kind() { file -b "$1" | cut -d, -f1 | sed 's/ (stripped to external PDB)$//'; }
+for exe in "$build/src/raytracer.exe" "$unzipped/bin/raytracer.exe"; do
+    [[ $(kind "$exe") == "PE32 executable (GUI) Intel 80386" ]] || fail "${exe#"$work/"} is $(kind "$exe")"
 done
-for exe in src/raytracer.exe tools/render-frame.exe tests/unit_tests.exe tests/window_tests.exe; do
-    extra=$(i686-w64-mingw32-objdump -p "$build/$exe" | awk '/DLL Name:/ {print $3}' |
+for exe in "$build"/{tools/render-frame.exe,tests/unit_tests.exe,tests/window_tests.exe} "$unzipped/bin/render-frame.exe"; do
+    [[ $(kind "$exe") == "PE32 executable (console) Intel 80386" ]] || fail "${exe#"$work/"} is $(kind "$exe")"
+done
+for exe in "$build"/{src/raytracer.exe,tools/render-frame.exe,tests/unit_tests.exe,tests/window_tests.exe} \
+           "$unzipped"/bin/*.exe; do
+    extra=$(i686-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print $3}' |
         grep -v -i -x -E 'kernel32.dll|user32.dll|gdi32.dll|msvcrt.dll|advapi32.dll|shell32.dll|ws2_32.dll' || true)
-    [[ -z "$extra" ]] || fail "$exe needs $(echo $extra)"
+    [[ -z "$extra" ]] || fail "${exe#"$work/"} needs $(echo $extra)"
 done
 
 # The test programs.
@@ -33,10 +54,10 @@ for exe in unit_tests window_tests; do
     [[ $code -eq 0 ]] || { fail "$exe.exe exited $code"; grep -E -A8 '^\[ RUN|Failure' "$work/$exe.log" | head -n 60; }
 done
 
-# Frames: the Windows build against the Linux build.
-echo "== render-frame.exe against the Linux render-frame"
+# Frames: the zip's render-frame.exe against the Linux build.
+echo "== the zip's render-frame.exe against the Linux render-frame"
 for t in 0 2.5 20; do
-    (cd "$work" && wine "$build/tools/render-frame.exe" --time "$t" --out "win-$t.png") >"$work/render.log" 2>&1 ||
+    (cd "$work" && wine "$unzipped/bin/render-frame.exe" --time "$t" --out "win-$t.png") >"$work/render.log" 2>&1 ||
         { fail "render-frame.exe --time $t: $(cat "$work/render.log")"; continue; }
     "$linux_render" --time "$t" --out "$work/linux-$t.png" || { fail "render-frame --time $t"; continue; }
     differing=$(compare -metric AE "$work/win-$t.png" "$work/linux-$t.png" null: 2>&1)
@@ -45,9 +66,9 @@ for t in 0 2.5 20; do
     [[ "$differing" == "0" ]] || fail "the Windows frame at t = $t differs from the Linux one"
 done
 
-# The program: its window, its picture, and closing it through the window manager.
-echo "== raytracer.exe"
-wine "$build/src/raytracer.exe" >"$work/raytracer.log" 2>&1 &
+# The zip's program: its window, its picture, and closing it through the window manager.
+echo "== the zip's raytracer.exe"
+wine "$unzipped/bin/raytracer.exe" >"$work/raytracer.log" 2>&1 &
 pid=$!
 id=$(find_window 30)
 if [[ -z "$id" ]]; then
