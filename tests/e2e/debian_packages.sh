@@ -58,14 +58,16 @@ has raytracer /usr/bin/raytracer /usr/bin/render-frame \
 if [[ -x "$build/tools/render-animation" ]]; then
     has raytracer /usr/bin/render-animation /usr/share/man/man1/render-animation.1.gz
 fi
-has libraytracer-dev /usr/include/raytracer/scene/scene.h /usr/include/raytracer/raytracer_version.h \
-    /usr/lib/"$multiarch"/libraytracer-{tracer,timing,canvas,bmpwindow,png}.a \
+has libraytracer-dev /usr/include/raytracer/scene/scene.h /usr/include/raytracer/render/scene_renderer.h \
+    /usr/include/raytracer/raytracer_version.h \
+    /usr/lib/"$multiarch"/libraytracer-{tracer,timing,canvas,render,bmpwindow,png}.a \
     /usr/lib/"$multiarch"/cmake/raytracer/raytracerConfig.cmake \
-    /usr/lib/"$multiarch"/pkgconfig/raytracer-{tracer,timing,canvas,bmpwindow,png}.pc \
+    /usr/lib/"$multiarch"/pkgconfig/raytracer-{tracer,timing,canvas,render,bmpwindow,png}.pc \
     /usr/share/doc/libraytracer-dev/copyright /usr/share/doc/libraytracer-dev/changelog.gz
-contents raytracer | grep -E '^/usr/(include|lib)' | head -n 3 | while read -r f; do fail "raytracer holds $f"; done
-contents libraytracer-dev | grep -E '^/usr/bin|^/usr/share/(man|applications|icons)' | head -n 3 |
-    while read -r f; do fail "libraytracer-dev holds $f"; done
+# Read in this shell, not a pipe's, so that the failures count.
+while read -r f; do fail "raytracer holds $f"; done < <(contents raytracer | grep -E '^/usr/(include|lib)' | head -n 3)
+while read -r f; do fail "libraytracer-dev holds $f"; done < <(contents libraytracer-dev |
+    grep -E '^/usr/bin|^/usr/share/(man|applications|icons)|/render/fast' | head -n 3)
 cmp -s <(dpkg-deb --fsys-tarfile "${deb[raytracer]}" | tar -xO ./usr/share/doc/raytracer/copyright) "$root/LICENSE" ||
     fail "raytracer's copyright file is not LICENSE"
 for size in 48 128 256; do
@@ -136,7 +138,7 @@ else
     fail "the examples do not build against the installed package: $(tail -n 30 "$work/examples.log")"
 fi
 # shellcheck disable=SC2046
-c++ -o "$work/own-scene-pc" "$root/examples/own_scene.cpp" $(env -u PKG_CONFIG_PATH pkg-config --cflags --libs raytracer-png) \
+c++ -o "$work/own-scene-pc" "$root/examples/own_scene.cpp" $(env -u PKG_CONFIG_PATH pkg-config --cflags --libs raytracer-render raytracer-png) \
     >"$work/pc.log" 2>&1 || fail "own-scene does not build with pkg-config: $(head -n 20 "$work/pc.log")"
 if [[ -x "$work/own-scene-pc" ]]; then
     "$work/own-scene-pc" "$work/own-scene-pc.png" || fail "own-scene (pkg-config) failed"

@@ -10,13 +10,20 @@ source "$(dirname "$0")/installed_prefix.sh"
 
 # The public headers are there, the platform seam's are not.
 for header in math/vector3.h geometry/sphere.h scene/scene.h timing/stopwatch.h bmpwindow/canvas.h \
-              bmpwindow/memory_canvas.h bmpwindow/bmp_window.h png/png_image.h raytracer_version.h; do
+              bmpwindow/memory_canvas.h bmpwindow/bmp_window.h png/png_image.h raytracer_version.h \
+              render/camera.h render/demo_camera.h render/pinhole_camera.h render/scene_renderer.h; do
     [[ -f "$prefix/include/raytracer/$header" ]] || fail "include/raytracer/$header is not installed"
 done
 for header in bmpwindow/window_platform.h bmpwindow/default_font.h bmpwindow/window_proc_win32.h \
               timing/clock_win32.h; do
     [[ ! -e "$prefix/include/raytracer/$header" ]] || fail "the private $header is installed"
 done
+# Nor the renderer's machinery, nor anything that includes it.
+[[ ! -e "$prefix/include/raytracer/render/fast" ]] || fail "the renderer's fast path is installed"
+[[ ! -e "$prefix/include/raytracer/scene/shading_steps.h" ]] || fail "the lighting model's steps are installed"
+while read -r f; do
+    fail "the installed ${f#"$prefix"/} includes a private header"
+done < <(grep -rlE '#include "(render/fast/|scene/shading_steps)' "$prefix/include/raytracer")
 grep -q '^#define RAYTRACER_VERSION "1\.0\.0"$' "$prefix/include/raytracer/raytracer_version.h" ||
     fail "the version header does not say 1.0.0"
 
@@ -52,16 +59,29 @@ for example in own-scene:own_scene:"raytracer-render raytracer-png" canvas-tour:
     c++ -o "$work/$name-pc" "$root/examples/$source.cpp" $(pkg-config --cflags --libs $modules) \
         >"$work/$name-pc.log" 2>&1 || fail "$name does not build with pkg-config: $(head -n 20 "$work/$name-pc.log")"
 done
-# The README's program, as it is printed there.
-sed -n '/^```cpp$/,/^```$/{/^```/d;p}' "$root/README.md" >"$work/picture.cpp"
-# shellcheck disable=SC2046
-if c++ -o "$work/picture" "$work/picture.cpp" $(pkg-config --cflags --libs raytracer-png) >"$work/picture.log" 2>&1; then
-    (cd "$work" && ./picture) || fail "the README's program failed"
-    [[ -f "$work/picture.png" && $(pixel_of "$work/picture.png" 20 20) == "255 127 0" ]] ||
-        fail "the README's program did not draw its orange rectangle"
-else
-    fail "the README's program does not build: $(head -n 20 "$work/picture.log")"
-fi
+# The README's programs, as they are printed there: each is built with every
+# library, and those that write a picture are run.
+awk -v dir="$work" '/^```cpp$/ {n++; out = dir "/readme-" n ".cpp"; next} /^```$/ {out = ""} out {print > out}' \
+    "$root/README.md"
+readme_programs=("$work"/readme-*.cpp)
+[[ ${#readme_programs[@]} -ge 2 ]] || fail "the README shows ${#readme_programs[@]} programs, not at least 2"
+for program in "${readme_programs[@]}"; do
+    name=$(basename "$program" .cpp)
+    # shellcheck disable=SC2046
+    if ! c++ -o "$work/$name" "$program" $(pkg-config --cflags --libs raytracer-render raytracer-png raytracer-bmpwindow \
+            raytracer-timing) >"$work/$name.log" 2>&1; then
+        fail "the README's $name does not build: $(head -n 20 "$work/$name.log")"
+    elif grep -q '\.png"' "$program"; then
+        (cd "$work" && "./$name") || fail "the README's $name failed"
+    fi
+done
+[[ -f "$work/picture.png" && $(pixel_of "$work/picture.png" 20 20) == "255 127 0" ]] ||
+    fail "the README's drawing program did not draw its orange rectangle"
+# The scene's sphere stands in the middle of the picture, lit, not the grey of the sky.
+[[ -f "$work/scene.png" && $(identify -format %wx%h "$work/scene.png") == "640x480" ]] ||
+    fail "the README's renderer program wrote no 640 x 480 scene.png"
+[[ $(pixel_of "$work/scene.png" 320 200) != "51 51 51" ]] ||
+    fail "the README's renderer program shows the background where its sphere is"
 if [[ -x "$work/own-scene-pc" ]]; then
     "$work/own-scene-pc" "$work/own-scene-pc.png" || fail "own-scene (pkg-config) failed"
     check_picture pkg-config "$work/own-scene-pc.png"
