@@ -15,7 +15,10 @@ extern "C" void onInterrupt(int) {
 
 }  // namespace
 
-void catchInterrupt() { std::signal(SIGINT, onInterrupt); }
+void catchInterrupt() {
+    // A batch job started with Ctrl-C ignored stays that way.
+    if (std::signal(SIGINT, onInterrupt) == SIG_IGN) std::signal(SIGINT, SIG_IGN);
+}
 
 const std::atomic<bool>& interruptFlag() { return interrupted; }
 
