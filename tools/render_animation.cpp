@@ -27,7 +27,7 @@ int usage(const std::string& why) {
 }
 
 int cannotWrite(const std::string& error) {
-    std::fprintf(stderr, "\nrender-animation: cannot write %s\n", error.c_str());
+    std::fprintf(stderr, "render-animation: cannot write %s\n", error.c_str());
     return 1;
 }
 
@@ -76,6 +76,7 @@ int main(int argc, char** argv) {
         } else {
 #ifdef RT_HAVE_WEBP
             ok = webp->add(slot.canvas.surface(), error);
+            if (!ok) error = options.webpPath + ": " + error;
 #endif
         }
         progress.update(k - options.range.first + 1, watch.elapsed());
@@ -89,16 +90,21 @@ int main(int argc, char** argv) {
     const ScheduleEnd end =
         renderFrames(options.range, schedule, demoFrameWork(options.sequence, options.pattern.has_value()), sink);
 
+    if (end != ScheduleEnd::done) progress.breakLine();
     if (end == ScheduleEnd::stopped) {
-        std::fputs("\nrender-animation: interrupted\n", stderr);
+        std::fputs("render-animation: interrupted\n", stderr);
         exitInterrupted();
     }
     if (end == ScheduleEnd::sinkFailed) return cannotWrite(error);
 #ifdef RT_HAVE_WEBP
     if (webp) {
         std::vector<unsigned char> bytes;
-        if (!webp->finish(bytes, error)) return cannotWrite(options.webpPath + ": " + error);
-        if (!writeFileWhole(options.webpPath, bytes.data(), bytes.size(), error)) return cannotWrite(error);
+        bool ok = webp->finish(bytes, error);
+        if (!ok) error = options.webpPath + ": " + error;
+        if (!ok || !writeFileWhole(options.webpPath, bytes.data(), bytes.size(), error)) {
+            progress.breakLine();
+            return cannotWrite(error);
+        }
     }
 #endif
     const std::int64_t n = options.range.size();

@@ -56,6 +56,12 @@ void ProgressLine::finish(const std::string& message) {
     std::fflush(out_);
 }
 
+void ProgressLine::breakLine() {
+    if (out_ == nullptr || drawnLength_ == 0) return;
+    std::fputc('\n', out_);
+    drawnLength_ = 0;
+}
+
 void ProgressLine::draw(const std::string& text) {
     // Spaces over what is left of a longer line before it; no terminal codes,
     // which not every console reads.

@@ -15,6 +15,8 @@ public:
     void update(std::int64_t done, double nowSeconds);
     // Replaces the line with the closing message.
     void finish(const std::string& message);
+    // Ends the line where it stands, for a message below it.
+    void breakLine();
 
     // "12/95 frames, 14.3 frames/s, 6 s left"
     static std::string describe(std::int64_t done, std::int64_t total, double elapsedSeconds);
