@@ -1,4 +1,4 @@
-// writePng and readPng: a PixelSurface, such as a MemoryCanvas's, to a PNG file and back.
+// writePng, encodePng and readPng: a PixelSurface, such as a MemoryCanvas's, to PNG and back.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,10 @@ struct PixelImage {
 
 // 8-bit RGB PNG of what the surface shows. False, with the reason in error, when it cannot be written.
 bool writePng(const std::string& path, const PixelSurface& surface, std::string& error);
+
+// The same PNG as writePng's file, in memory: for writers that encode on one
+// thread and write on another. False, with libpng's reason in error, on failure.
+bool encodePng(const PixelSurface& surface, std::vector<unsigned char>& bytes, std::string& error);
 
 // Any PNG, read as pixel words (alpha dropped).
 bool readPng(const std::string& path, PixelImage& image, std::string& error);

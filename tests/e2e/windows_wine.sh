@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The 32-bit Windows build under Wine on a private X server: its test
-# programs, and from the zip that cpack made of it, its frames against the
-# Linux build's and the program itself.
-#   windows_wine.sh WIN32_BUILD_DIR LINUX_RENDER_FRAME ZIP
+# programs, its frames (one by one and on two threads) against the Linux
+# build's, and from the zip that cpack made of it, its frames and the program itself.
+#   windows_wine.sh WIN32_BUILD_DIR LINUX_RENDER_FRAME LINUX_RENDER_ANIMATION ZIP
 set -u
 build=$(realpath "$1")
 linux_render=$(realpath "$2")
-zip=$(realpath "$3")
+linux_animation=$(realpath "$3")
+zip=$(realpath "$4")
 root=$(realpath "$(dirname "$0")/../..")
 source "$(dirname "$0")/x_session.sh"
 start_x
@@ -35,11 +36,12 @@ kind() { file -b "$1" | cut -d, -f1 | sed 's/ (stripped to external PDB)$//'; }
 for exe in "$build/src/raytracer.exe" "$unzipped/bin/raytracer.exe"; do
     [[ $(kind "$exe") == "PE32 executable (GUI) Intel 80386" ]] || fail "${exe#"$work/"} is $(kind "$exe")"
 done
-for exe in "$build"/{tools/render-frame.exe,tests/unit_tests.exe,tests/window_tests.exe} "$unzipped/bin/render-frame.exe"; do
+for exe in "$build"/{tools/render-frame.exe,tools/render-animation.exe,tests/unit_tests.exe,tests/window_tests.exe} \
+           "$unzipped/bin/render-frame.exe"; do
     [[ $(kind "$exe") == "PE32 executable (console) Intel 80386" ]] || fail "${exe#"$work/"} is $(kind "$exe")"
 done
-for exe in "$build"/{src/raytracer.exe,tools/render-frame.exe,tests/unit_tests.exe,tests/window_tests.exe} \
-           "$unzipped"/bin/*.exe; do
+for exe in "$build"/{src/raytracer.exe,tools/render-frame.exe,tools/render-animation.exe,tests/unit_tests.exe} \
+           "$build/tests/window_tests.exe" "$unzipped"/bin/*.exe; do
     extra=$(i686-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print $3}' |
         grep -v -i -x -E 'kernel32.dll|user32.dll|gdi32.dll|msvcrt.dll|advapi32.dll|shell32.dll|ws2_32.dll' || true)
     [[ -z "$extra" ]] || fail "${exe#"$work/"} needs $(echo $extra)"
@@ -65,6 +67,26 @@ for t in 0 2.5 20; do
     echo "t = $t: $differing pixels differ, largest channel difference $largest"
     [[ "$differing" == "0" ]] || fail "the Windows frame at t = $t differs from the Linux one"
 done
+
+# Frames on two threads: the Windows build against the Linux build.
+echo "== render-animation.exe --jobs 2 against the Linux render-animation"
+mkdir -p "$work/animation-win" "$work/animation-linux"
+sequence=(--from 0.5 --to 2 --fps 3 --jobs 2)
+(cd "$work" && wine "$build/tools/render-animation.exe" "${sequence[@]}" --out "animation-win/f-%02d.png") \
+    >"$work/animation.log" 2>&1 || fail "render-animation.exe: $(cat "$work/animation.log")"
+"$linux_animation" "${sequence[@]}" --out "$work/animation-linux/f-%02d.png" || fail "render-animation"
+[[ $(ls "$work/animation-win") == "$(ls "$work/animation-linux")" ]] ||
+    fail "render-animation.exe wrote $(ls "$work/animation-win" | tr '\n' ' '), Linux $(ls "$work/animation-linux" | tr '\n' ' ')"
+for frame in "$work"/animation-linux/*.png; do
+    name=$(basename "$frame")
+    differing=$(compare -metric AE "$work/animation-win/$name" "$frame" null: 2>&1)
+    echo "$name: $differing pixels differ"
+    [[ "$differing" == "0" ]] || fail "the Windows $name differs from the Linux one"
+done
+# No WebP in this build: said so as a usage error.
+(cd "$work" && wine "$build/tools/render-animation.exe" "${sequence[@]}" --out a.webp) >"$work/webp.log" 2>&1
+code=$?
+[[ $code -eq 2 ]] && grep -q "PNG files only" "$work/webp.log" || fail "render-animation.exe --out a.webp gave $code: $(cat "$work/webp.log")"
 
 # The zip's program: its window, its picture, and closing it through the window manager.
 echo "== the zip's raytracer.exe"
