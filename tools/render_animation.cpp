@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
     catchInterrupt();
 
     const Stopwatch watch;
-    ProgressLine progress(!options.quiet && stderrIsTerminal() ? stderr : nullptr, options.range.size(), 0.0);
+    const bool onTerminal = !options.quiet && stderrIsTerminal();
+    ProgressLine progress(onTerminal ? stderr : nullptr, options.range.size(), 0.0);
     progress.update(0, 0.0);
 #ifdef RT_HAVE_WEBP
     std::unique_ptr<WebpAnimation> webp;
@@ -108,7 +109,13 @@ int main(int argc, char** argv) {
     }
 #endif
     const std::int64_t n = options.range.size();
-    progress.finish("render-animation: " + std::to_string(n) + (n == 1 ? " frame" : " frames") + " written to " +
-                    where(options) + " in " + describeDuration(watch.elapsed()));
+    const std::string summary = "render-animation: " + std::to_string(n) + (n == 1 ? " frame" : " frames") +
+                                " written to " + where(options) + " in " + describeDuration(watch.elapsed());
+    // The progress line is for a terminal only; the summary is for a log too.
+    if (onTerminal) {
+        progress.finish(summary);
+    } else if (!options.quiet) {
+        std::fprintf(stderr, "%s\n", summary.c_str());
+    }
     return 0;
 }
