@@ -42,7 +42,7 @@ install(EXPORT raytracerTargets NAMESPACE raytracer:: DESTINATION ${rt_package_d
 # The platform seam: what only the backends (and their tests) include. An SDL
 # program's own event loop hands its events to windowProc, so that one is public
 # with SDL; on Win32 DispatchMessageA reaches the window procedure by itself.
-set(rt_private_headers window_platform.h default_font.h window_proc_win32.h clock_win32.h)
+set(rt_private_headers window_platform.h default_font.h window_proc_win32.h clock_win32.h input_sdl.h input_win32.h)
 if(NOT RT_BACKEND STREQUAL "sdl2")
   list(APPEND rt_private_headers window_proc_sdl.h)
 endif()
@@ -65,6 +65,9 @@ install(FILES ${rt_generated}/include/raytracer_version.h DESTINATION ${RT_INSTA
 set(rt_find_dependencies "")
 if(RT_BACKEND STREQUAL "sdl2")
   string(APPEND rt_find_dependencies "find_dependency(SDL2)\nfind_dependency(SDL2_ttf)\nfind_dependency(Fontconfig)\n")
+  if(TARGET X11::X11)
+    string(APPEND rt_find_dependencies "find_dependency(X11)\n")
+  endif()
 endif()
 if(NOT rt_bundled_png)
   string(APPEND rt_find_dependencies "find_dependency(PNG)\n")
@@ -99,8 +102,12 @@ if(RT_BACKEND STREQUAL "win32")
   rt_pkg_config(bmpwindow "A fixed-size window showing a 32-bit pixel surface" "raytracer-canvas"
                 "-DRT_BACKEND_WIN32 -DWIN32_LEAN_AND_MEAN -DNOMINMAX" "-luser32 -lgdi32")
 else()
-  rt_pkg_config(bmpwindow "A fixed-size window showing a 32-bit pixel surface" "raytracer-canvas sdl2 SDL2_ttf fontconfig"
-                "" "")
+  set(rt_x11_module "")
+  if(TARGET X11::X11)
+    set(rt_x11_module " x11")
+  endif()
+  rt_pkg_config(bmpwindow "A fixed-size window showing a 32-bit pixel surface"
+                "raytracer-canvas sdl2 SDL2_ttf fontconfig${rt_x11_module}" "" "")
 endif()
 if(rt_bundled_png)
   rt_pkg_config(png "Saves a pixel surface as a PNG file" "raytracer-canvas" "" "-lraytracer-libpng -lraytracer-zlib")

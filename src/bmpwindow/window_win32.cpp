@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "bmpwindow/input_win32.h"
 #include "bmpwindow/window_platform.h"
 #include "bmpwindow/window_proc_win32.h"
 
@@ -51,6 +52,7 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             PostQuitMessage(0);
             return 0;
         default:
+            feedInput(window, message, wParam, lParam);
             return DefWindowProcA(window, message, wParam, lParam);
     }
 }
