@@ -81,6 +81,24 @@ void feedInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+bool isInputMessage(UINT message) {
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST);
+}
+
+void takeQueuedInput(HWND window) {
+    // Bounded: under a flood that does not stop, the loop still gets its frames.
+    constexpr int MOST = 100000;
+    MSG queued;
+    for (int taken = 0; taken < MOST; ++taken) {
+        if (!PeekMessageA(&queued, window, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE) &&
+            !PeekMessageA(&queued, window, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+            return;
+        }
+        feedInput(window, queued.message, queued.wParam, queued.lParam);
+        DefWindowProcA(window, queued.message, queued.wParam, queued.lParam);  // Alt+F4 and the like
+    }
+}
+
 void attachInput(WindowHandle window, InputState* state) {
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
 }

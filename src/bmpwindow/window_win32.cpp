@@ -51,8 +51,11 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         case WM_QUIT:
             PostQuitMessage(0);
             return 0;
-        default:
+        default: {
             feedInput(window, message, wParam, lParam);
-            return DefWindowProcA(window, message, wParam, lParam);
+            const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+            if (isInputMessage(message)) takeQueuedInput(window);
+            return result;
+        }
     }
 }
