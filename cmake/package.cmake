@@ -65,7 +65,7 @@ install(FILES ${rt_generated}/include/raytracer_version.h DESTINATION ${RT_INSTA
 set(rt_find_dependencies "")
 if(RT_BACKEND STREQUAL "sdl2")
   string(APPEND rt_find_dependencies "find_dependency(SDL2)\nfind_dependency(SDL2_ttf)\nfind_dependency(Fontconfig)\n")
-  if(TARGET X11::X11)
+  if(UNIX AND NOT APPLE)  # as src/CMakeLists.txt links X11
     string(APPEND rt_find_dependencies "find_dependency(X11)\n")
   endif()
 endif()
@@ -103,7 +103,7 @@ if(RT_BACKEND STREQUAL "win32")
                 "-DRT_BACKEND_WIN32 -DWIN32_LEAN_AND_MEAN -DNOMINMAX" "-luser32 -lgdi32")
 else()
   set(rt_x11_module "")
-  if(TARGET X11::X11)
+  if(UNIX AND NOT APPLE)  # as src/CMakeLists.txt links X11
     set(rt_x11_module " x11")
   endif()
   rt_pkg_config(bmpwindow "A fixed-size window showing a 32-bit pixel surface"
