@@ -44,7 +44,8 @@ install(EXPORT raytracerTargets NAMESPACE raytracer:: DESTINATION ${rt_package_d
 # with SDL; on Win32 DispatchMessageA reaches the window procedure by itself.
 # The steps of the lighting model are shared by the scene and the renderer
 # only, and the renderer's fast path (render/fast/) is its own business.
-set(rt_private_headers window_platform.h default_font.h window_proc_win32.h clock_win32.h shading_steps.h)
+set(rt_private_headers window_platform.h default_font.h window_proc_win32.h clock_win32.h input_sdl.h input_win32.h
+                       shading_steps.h)
 if(NOT RT_BACKEND STREQUAL "sdl2")
   list(APPEND rt_private_headers window_proc_sdl.h)
 endif()
@@ -68,6 +69,9 @@ install(FILES ${rt_generated}/include/raytracer_version.h DESTINATION ${RT_INSTA
 set(rt_find_dependencies "")
 if(RT_BACKEND STREQUAL "sdl2")
   string(APPEND rt_find_dependencies "find_dependency(SDL2)\nfind_dependency(SDL2_ttf)\nfind_dependency(Fontconfig)\n")
+  if(UNIX AND NOT APPLE)  # as src/CMakeLists.txt links X11
+    string(APPEND rt_find_dependencies "find_dependency(X11)\n")
+  endif()
 endif()
 if(NOT rt_bundled_png)
   string(APPEND rt_find_dependencies "find_dependency(PNG)\n")
@@ -103,8 +107,12 @@ if(RT_BACKEND STREQUAL "win32")
   rt_pkg_config(bmpwindow "A fixed-size window showing a 32-bit pixel surface" "raytracer-canvas"
                 "-DRT_BACKEND_WIN32 -DWIN32_LEAN_AND_MEAN -DNOMINMAX" "-luser32 -lgdi32")
 else()
-  rt_pkg_config(bmpwindow "A fixed-size window showing a 32-bit pixel surface" "raytracer-canvas sdl2 SDL2_ttf fontconfig"
-                "" "")
+  set(rt_x11_module "")
+  if(UNIX AND NOT APPLE)  # as src/CMakeLists.txt links X11
+    set(rt_x11_module " x11")
+  endif()
+  rt_pkg_config(bmpwindow "A fixed-size window showing a 32-bit pixel surface"
+                "raytracer-canvas sdl2 SDL2_ttf fontconfig${rt_x11_module}" "" "")
 endif()
 if(rt_bundled_png)
   rt_pkg_config(png "Saves a pixel surface as a PNG file" "raytracer-canvas" "" "-lraytracer-libpng -lraytracer-zlib")

@@ -21,13 +21,30 @@ BmpWindow::BmpWindow(std::int32_t x, std::int32_t y, std::int32_t width, std::in
     surface_ = new DibSurface(width, height);
     setSurface(surface_);
     if (failure_.empty()) failure_ = surface_->failure();
+    if (window_ != nullptr) attachInput(window_, &input_);
     ++liveWindows;
 }
 
 BmpWindow::~BmpWindow() {
-    if (window_ != nullptr) destroyWindow(window_);
+    if (window_ != nullptr) {
+        attachInput(window_, nullptr);
+        destroyWindow(window_);
+    }
     delete surface_;
     --liveWindows;
+}
+
+void BmpWindow::endFrame() {
+    surface_->present(0, 0, window_);
+    input_.nextFrame();
+    inputRefreshed_ = false;
+}
+
+const InputState& BmpWindow::input() {
+    // Once a frame: on some backends this asks the window system.
+    if (!inputRefreshed_ && window_ != nullptr) refreshInput(window_, input_);
+    inputRefreshed_ = true;
+    return input_;
 }
 
 std::int32_t BmpWindow::instanceCount() { return liveWindows; }

@@ -5,6 +5,8 @@
 
 #include "bmpwindow/platform_handles.h"
 
+class InputState;
+
 // What each backend supplies to BmpWindow; the order of the steps is BmpWindow's.
 
 // Once per process, before the first window: the window class, or the video system.
@@ -20,3 +22,10 @@ WindowHandle createAndShowWindow(std::int32_t x, std::int32_t y, std::int32_t cl
                                  std::string& failure);
 
 void destroyWindow(WindowHandle window);
+
+// From now on the window's input goes into state; null stops it.
+void attachInput(WindowHandle window, InputState* state);
+
+// Brings state up to date with what the window system knows but sent no
+// event for; called once a frame, before the program reads the state.
+void refreshInput(WindowHandle window, InputState& state);

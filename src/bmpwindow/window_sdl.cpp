@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 
+#include "bmpwindow/input_sdl.h"
 #include "bmpwindow/window_platform.h"
 #include "bmpwindow/window_proc_sdl.h"
 
@@ -24,17 +25,19 @@ int recordRequests(void*, SDL_Event* event) {
     return 1;
 }
 
-// Nothing in the program handles input, so SDL is told not to queue it: a
-// pointer waved over the window would otherwise queue every motion, one
-// event per frame to work through, and fill the queue.
-void ignoreInput() {
+// Kinds of input that nothing reads are not queued: a pointer waved over the
+// window would otherwise queue every motion, one event per frame to work
+// through, and fill the queue. What InputState reads goes through the filter,
+// which keeps it out of the queue too.
+void ignoreUnreadInput() {
     const Uint32 kinds[] = {
-        SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_MOUSEWHEEL,
-        SDL_KEYDOWN, SDL_KEYUP, SDL_TEXTEDITING, SDL_TEXTEDITING_EXT, SDL_TEXTINPUT, SDL_KEYMAPCHANGED,
+        SDL_TEXTEDITING, SDL_TEXTEDITING_EXT, SDL_TEXTINPUT, SDL_KEYMAPCHANGED,
         SDL_FINGERDOWN, SDL_FINGERUP, SDL_FINGERMOTION, SDL_MULTIGESTURE, SDL_DOLLARGESTURE, SDL_DOLLARRECORD,
         SDL_CLIPBOARDUPDATE, SDL_DROPFILE, SDL_DROPTEXT, SDL_DROPBEGIN, SDL_DROPCOMPLETE,
     };
     for (Uint32 kind : kinds) SDL_EventState(kind, SDL_IGNORE);
+    SDL_StopTextInput();  // no input method at work on every key
+    SDL_SetEventFilter(feedInput, nullptr);
 }
 
 // Starts SDL's video; the reason when there is nothing to show a window on.
@@ -81,7 +84,7 @@ void registerWindowClass(InstanceHandle) {
     videoFailure = startVideo();
     if (!videoFailure.empty()) return;
     std::atexit(SDL_Quit);
-    ignoreInput();
+    ignoreUnreadInput();
     SDL_AddEventWatch(recordRequests, nullptr);
 }
 
@@ -97,6 +100,7 @@ WindowHandle createAndShowWindow(std::int32_t x, std::int32_t y, std::int32_t cl
         failure = std::string("cannot create the window: ") + SDL_GetError();
         return nullptr;
     }
+    askForFewerX11Events(window);
     SDL_ShowWindow(window);
     return window;
 }

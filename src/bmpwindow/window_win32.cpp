@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "bmpwindow/input_win32.h"
 #include "bmpwindow/window_platform.h"
 #include "bmpwindow/window_proc_win32.h"
 
@@ -50,7 +51,11 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         case WM_QUIT:
             PostQuitMessage(0);
             return 0;
-        default:
-            return DefWindowProcA(window, message, wParam, lParam);
+        default: {
+            feedInput(window, message, wParam, lParam);
+            const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+            if (isInputMessage(message)) takeQueuedInput(window);
+            return result;
+        }
     }
 }

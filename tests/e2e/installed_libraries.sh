@@ -53,7 +53,8 @@ fi
 echo "== examples with pkg-config --cflags --libs"
 export PKG_CONFIG_PATH
 PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name raytracer-tracer.pc)")
-for example in own-scene:own_scene:"raytracer-render raytracer-png" canvas-tour:canvas_tour:"raytracer-bmpwindow raytracer-timing"; do
+for example in own-scene:own_scene:"raytracer-render raytracer-png" \
+               canvas-tour:canvas_tour:"raytracer-bmpwindow raytracer-timing" paint:paint:raytracer-bmpwindow; do
     IFS=: read -r name source modules <<<"$example"
     # shellcheck disable=SC2046,SC2086
     c++ -o "$work/$name-pc" "$root/examples/$source.cpp" $(pkg-config --cflags --libs $modules) \
@@ -116,6 +117,31 @@ if [[ -x "$tour" ]]; then
         wmctrl -c Window
         wait_exit "$pid" 3
         [[ "$exit_code" == "0" ]] || fail "after wmctrl -c canvas-tour gave '$exit_code' within 3 s, not exit code 0"
+    fi
+fi
+
+# paint: a stroke with the left button, then Escape.
+echo "== paint under X"
+if [[ -x "$work/examples/paint" ]]; then
+    "$work/examples/paint" 2>"$work/paint.err" &
+    pid=$!
+    id=$(find_window 10)
+    if [[ -z "$id" ]]; then
+        fail "paint opened no window titled Window; stderr: $(cat "$work/paint.err")"
+        kill "$pid" 2>/dev/null
+    else
+        read -r cx cy < <(xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
+        xdotool windowactivate --sync "$id" 2>/dev/null
+        xdotool key 2 mousemove $((cx + 100)) $((cy + 100)) sleep 0.2 mousedown 1 sleep 0.2
+        for x in $(seq 110 10 300); do xdotool mousemove $((cx + x)) $((cy + 100)) sleep 0.02; done
+        xdotool mouseup 1 sleep 0.3
+        import -window "$id" "$work/paint.png"
+        [[ $(pixel_of "$work/paint.png" 200 100) == "255 0 0" ]] ||
+            fail "paint's stroke shows ($(pixel_of "$work/paint.png" 200 100)) at (200, 100), not red"
+        [[ $(pixel_of "$work/paint.png" 200 200) == "0 0 0" ]] || fail "paint drew away from the stroke"
+        xdotool key Escape
+        wait_exit "$pid" 3
+        [[ "$exit_code" == "0" ]] || fail "after Escape paint gave '$exit_code' within 3 s, not exit code 0"
     fi
 fi
 

@@ -68,4 +68,28 @@ if [[ -f "$work/examples/canvas-tour.exe" ]]; then
     fi
 fi
 
+echo "== paint.exe under Wine"
+if [[ -f "$work/examples/paint.exe" ]]; then
+    wine "$work/examples/paint.exe" >"$work/paint.log" 2>&1 &
+    pid=$!
+    id=$(find_window 30)
+    if [[ -z "$id" ]]; then
+        fail "paint.exe opened no window titled Window: $(cat "$work/paint.log")"
+        kill "$pid" 2>/dev/null
+    else
+        read -r cx cy < <(xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
+        xdotool windowactivate --sync "$id" 2>/dev/null
+        sleep 1
+        xdotool key 2 mousemove $((cx + 100)) $((cy + 100)) sleep 0.3 mousedown 1 sleep 0.3
+        for x in $(seq 110 10 300); do xdotool mousemove $((cx + x)) $((cy + 100)) sleep 0.03; done
+        xdotool mouseup 1 sleep 0.5
+        import -window "$id" "$work/paint.png"
+        [[ $(pixel_of "$work/paint.png" 200 100) == "255 0 0" ]] ||
+            fail "paint.exe's stroke shows ($(pixel_of "$work/paint.png" 200 100)) at (200, 100), not red"
+        xdotool key Escape
+        wait_exit "$pid" 10
+        [[ "$exit_code" == "0" ]] || fail "after Escape paint.exe gave '$exit_code' within 10 s, not exit code 0"
+    fi
+fi
+
 finish "installed Windows libraries under Wine"
