@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 
+#include "bmpwindow/display_lost_sdl.h"
 #include "bmpwindow/input_sdl.h"
 #include "bmpwindow/window_platform.h"
 #include "bmpwindow/window_proc_sdl.h"
@@ -84,6 +85,7 @@ void registerWindowClass(InstanceHandle) {
     videoFailure = startVideo();
     if (!videoFailure.empty()) return;
     std::atexit(SDL_Quit);
+    endAtOnceIfDisplayLost();
     ignoreUnreadInput();
     SDL_AddEventWatch(recordRequests, nullptr);
 }
