@@ -7,6 +7,17 @@
 
 namespace {
 
+// FrameTracer::consider lane by lane: the least (distance, index) pair of the
+// accepted hits, among the lanes the shape's test reached.
+template <int N>
+RT_LANE_INLINE void keepNearest(typename Lanes<N>::M reached, typename Lanes<N>::F t, std::int32_t i,
+                                typename Lanes<N>::F& best, typename Lanes<N>::M& bestIndex) {
+    const typename Lanes<N>::M index = Lanes<N>::splatIndex(i);
+    const typename Lanes<N>::M accept = reached & (t >= 0.0f) & ((t < best) | ((t == best) & (index < bestIndex)));
+    best = accept ? t : best;
+    bestIndex = accept ? index : bestIndex;
+}
+
 // Each shape's test is its scalar function's steps lane by lane.
 template <int N>
 RT_LANE_INLINE void hitGroup(const FrameTracer& tracer, const Vector3* const* origins, const Vector3* const* directions,
@@ -39,10 +50,7 @@ RT_LANE_INLINE void hitGroup(const FrameTracer& tracer, const Vector3* const* or
                 for (int l = 0; l < N; ++l) t[l] = shape.shape->intersect(Ray(*origins[l], *directions[l]));
                 break;
         }
-        const M index = L::splatIndex(i);
-        const M accept = reached & (t >= 0.0f) & ((t < best) | ((t == best) & (index < bestIndex)));
-        best = accept ? t : best;
-        bestIndex = accept ? index : bestIndex;
+        keepNearest<N>(reached, t, i, best, bestIndex);
     }
     for (int l = 0; l < N; ++l) *hits[l] = Hit{best[l], bestIndex[l]};
 }
@@ -121,10 +129,7 @@ RT_LANE_INLINE void primaryGroup(const FrameTracer& tracer, const Vector3& origi
                 for (int l = 0; l < N; ++l) t[l] = shape.shape->intersect(Ray(origin, rays[l].direction));
                 break;
         }
-        const M index = L::splatIndex(i);
-        const M accept = reached & (t >= 0.0f) & ((t < best) | ((t == best) & (index < bestIndex)));
-        best = accept ? t : best;
-        bestIndex = accept ? index : bestIndex;
+        keepNearest<N>(reached, t, i, best, bestIndex);
     }
     for (int l = 0; l < N; ++l) *hits[l] = Hit{best[l], bestIndex[l]};
 }
