@@ -9,12 +9,12 @@ namespace {
 // The names printf would make from the same pattern: the test may hand it
 // to printf, as the pattern has been checked.
 std::string printfName(const char* pattern, long long k) {
-    std::string spec(pattern);
+    std::string format(pattern);
     std::size_t at = 0;
-    while ((at = spec.find('%', at)) != std::string::npos && spec[at + 1] == '%') at += 2;
-    spec.insert(spec.find_first_of("diu", at), "ll");
+    while ((at = format.find('%', at)) != std::string::npos && format[at + 1] == '%') at += 2;
+    format.insert(format.find_first_of("diu", at), "ll");
     char name[256];
-    std::snprintf(name, sizeof name, spec.c_str(), k);
+    std::snprintf(name, sizeof name, format.c_str(), k);
     return name;
 }
 
