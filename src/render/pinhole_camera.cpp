@@ -27,6 +27,62 @@ Vector3 PinholeCamera::direction(std::int32_t i, std::int32_t j, std::int32_t wi
     return d;
 }
 
+#ifdef RT_SIMD_LANES
+namespace {
+
+// The steps of Vector3::addScaled and normalized N rows at a time, lane by
+// lane with the same operations. A short last group repeats its last row.
+// Every row goes through this one piece of code: GCC 12 has been seen to drop
+// the float rounding of `across` in a scalar copy of this loop beside the
+// vector one, so a single direction differed from the same direction in a run.
+template <int N>
+RT_LANE_INLINE void rowsOfColumn(const Vector3& across, const Vector3& up, float halfWidth, float w, float h,
+                                 std::int32_t j, std::int32_t count, Vector3* out) {
+    using L = Lanes<N>;
+    // Row numbers below 2^24 are exact as floats, and so are their sums.
+    const bool exactRows = static_cast<std::int64_t>(j) + count <= (std::int64_t{1} << 24);
+    typename L::F step;
+    for (int l = 0; l < N; ++l) step[l] = static_cast<float>(l);
+    for (std::int32_t k = 0; k < count; k += N) {
+        typename L::F rows = static_cast<float>(j + k) + step;
+        if (!exactRows || k + N > count) {
+            for (int l = 0; l < N; ++l) rows[l] = static_cast<float>(j + std::min(k + l, count - 1));
+        }
+        const typename L::F v = (1.0f - (rows + 0.5f) / h * 2.0f) * halfWidth * h / w;
+        const typename L::D vWide = L::wide(v);
+        const typename L::F x = L::narrow(vWide * up.x + across.x);
+        const typename L::F y = L::narrow(vWide * up.y + across.y);
+        const typename L::F z = L::narrow(vWide * up.z + across.z);
+        const typename L::F length =
+            L::narrow(L::sqrt((L::wide(x) * L::wide(x) + L::wide(y) * L::wide(y)) + L::wide(z) * L::wide(z)));
+        const typename L::F scale = 1.0f / length;
+        const typename L::M zero = length == 0.0f;
+        const typename L::F ux = zero ? L::splat(1.0f) : scale * x;
+        const typename L::F uy = zero ? L::splat(0.0f) : scale * y;
+        const typename L::F uz = zero ? L::splat(0.0f) : scale * z;
+        if (k + N <= count) {
+            for (int l = 0; l < N; ++l) out[k + l] = Vector3(ux[l], uy[l], uz[l]);
+        } else {
+            for (int l = 0; k + l < count; ++l) out[k + l] = Vector3(ux[l], uy[l], uz[l]);
+        }
+    }
+}
+
+void rowsOfColumnVector(const Vector3& across, const Vector3& up, float halfWidth, float w, float h, std::int32_t j,
+                        std::int32_t count, Vector3* out) {
+    rowsOfColumn<4>(across, up, halfWidth, w, h, j, count, out);
+}
+
+#ifdef RT_AVX2_COPIES
+RT_AVX2_FUNCTION void rowsOfColumnAvx2(const Vector3& across, const Vector3& up, float halfWidth, float w, float h,
+                                       std::int32_t j, std::int32_t count, Vector3* out) {
+    rowsOfColumn<8>(across, up, halfWidth, w, h, j, count, out);
+}
+#endif
+
+}  // namespace
+#endif
+
 void PinholeCamera::columnDirections(std::int32_t i, std::int32_t j, std::int32_t count, std::int32_t width,
                                      std::int32_t height, Vector3* out) const {
     const auto w = static_cast<float>(width);
@@ -38,30 +94,10 @@ void PinholeCamera::columnDirections(std::int32_t i, std::int32_t j, std::int32_
     Vector3 across = forward_;
     across.addScaled(right_, u);
 #ifdef RT_SIMD_LANES
-    // The steps of Vector3::addScaled and normalized four rows at a time,
-    // lane by lane with the same operations. A short last group repeats its
-    // last row. Every row goes through this one piece of code: GCC 12 has
-    // been seen to drop the float rounding of `across` in a scalar copy of
-    // this loop beside the vector one, so a single direction differed from
-    // the same direction in a run.
-    using L = Lanes<4>;
-    for (std::int32_t k = 0; k < count; k += 4) {
-        const auto row = [&](std::int32_t l) { return static_cast<float>(j + std::min(k + l, count - 1)); };
-        const L::F rows{row(0), row(1), row(2), row(3)};
-        const L::F v = (1.0f - (rows + 0.5f) / h * 2.0f) * halfWidth * h / w;
-        const L::D vWide = L::wide(v);
-        const L::F x = L::narrow(vWide * up_.x + across.x);
-        const L::F y = L::narrow(vWide * up_.y + across.y);
-        const L::F z = L::narrow(vWide * up_.z + across.z);
-        const L::F length =
-            L::narrow(L::sqrt((L::wide(x) * L::wide(x) + L::wide(y) * L::wide(y)) + L::wide(z) * L::wide(z)));
-        const L::F scale = 1.0f / length;
-        const L::M zero = length == 0.0f;
-        const L::F ux = zero ? L::splat(1.0f) : scale * x;
-        const L::F uy = zero ? L::splat(0.0f) : scale * y;
-        const L::F uz = zero ? L::splat(0.0f) : scale * z;
-        for (int l = 0; l < 4 && k + l < count; ++l) out[k + l] = Vector3(ux[l], uy[l], uz[l]);
-    }
+#ifdef RT_AVX2_COPIES
+    if (cpuHasAvx2()) return rowsOfColumnAvx2(across, up_, halfWidth, w, h, j, count, out);
+#endif
+    rowsOfColumnVector(across, up_, halfWidth, w, h, j, count, out);
 #else
     for (std::int32_t k = 0; k < count; ++k) {
         const float v = (1.0f - (static_cast<float>(j + k) + 0.5f) / h * 2.0f) * halfWidth * h / w;

@@ -3,7 +3,10 @@
 #ifdef RT_SIMD_LANES
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+
+#include "render/fast/ray_bundle.h"
 
 namespace {
 
@@ -18,21 +21,33 @@ RT_LANE_INLINE void keepNearest(typename Lanes<N>::M reached, typename Lanes<N>:
     bestIndex = accept ? index : bestIndex;
 }
 
-// Each shape's test is its scalar function's steps lane by lane.
+// Lane l of N from items[l]; past `valid` the last valid item repeats.
+template <int N, typename T>
+RT_LANE_INLINE void pointLanes(T* items, std::int32_t valid, T* (&lanes)[N]) {
+    if (valid == N) {
+        for (int l = 0; l < N; ++l) lanes[l] = &items[l];
+    } else {
+        for (int l = 0; l < N; ++l) lanes[l] = &items[std::min<std::int32_t>(l, valid - 1)];
+    }
+}
+
+// Each shape's test is its scalar function's steps lane by lane, into
+// *hits[0 .. valid).
 template <int N>
-RT_LANE_INLINE void hitGroup(const FrameTracer& tracer, const Vector3* const* origins, const Vector3* const* directions,
-                             const std::int32_t* indices, std::int32_t count, Hit* const* hits) {
+RT_LANE_INLINE void hitGroup(const FrameTracer& tracer, const typename Lanes<N>::V& origin,
+                             const typename Lanes<N>::V& direction, const std::int32_t* indices, std::int32_t count,
+                             Hit* const* hits, std::int32_t valid) {
     using L = Lanes<N>;
     using F = typename L::F;
     using M = typename L::M;
-    using V = typename L::V;
-    const V origin = L::gather(origins);
-    const V direction = L::gather(directions);
+    Hit* const* lanes[N];
+    pointLanes<N>(hits, valid, lanes);
     float distances[N];
     std::int32_t indexes[N];
-    for (int l = 0; l < N; ++l) distances[l] = hits[l]->distance, indexes[l] = hits[l]->index;
+    for (int l = 0; l < N; ++l) distances[l] = (*lanes[l])->distance, indexes[l] = (*lanes[l])->index;
     F best = L::load(distances);
     M bestIndex = L::loadIndexes(indexes);
+    const F slack = L::screenSlack(direction);
     for (std::int32_t k = 0; k < count; ++k) {
         const std::int32_t i = indices[k];
         const ShapeRecord& shape = tracer.record(i);
@@ -43,60 +58,135 @@ RT_LANE_INLINE void hitGroup(const FrameTracer& tracer, const Vector3* const* or
                 t = L::planeDistance(shape.vector, shape.scalar, origin, direction);
                 break;
             case ShapeRecord::Kind::Sphere:
-                reached = L::sphereDistance(shape.vector, shape.scalar, origin, direction, t);
+                reached = L::sphereDistanceScreened(shape.vector, shape.scalar, origin, direction, slack, t);
                 if (!L::any(reached)) continue;
                 break;
             case ShapeRecord::Kind::Other:
-                for (int l = 0; l < N; ++l) t[l] = shape.shape->intersect(Ray(*origins[l], *directions[l]));
+                for (int l = 0; l < N; ++l) {
+                    t[l] = shape.shape->intersect(Ray(Vector3(origin.x[l], origin.y[l], origin.z[l]),
+                                                      Vector3(direction.x[l], direction.y[l], direction.z[l])));
+                }
                 break;
         }
         keepNearest<N>(reached, t, i, best, bestIndex);
     }
-    for (int l = 0; l < N; ++l) *hits[l] = Hit{best[l], bestIndex[l]};
+    for (int l = 0; l < valid; ++l) *hits[l] = Hit{best[l], bestIndex[l]};
 }
 
-// All n rays, N at a time; a short last group repeats its last ray into a
-// spare hit, which is dropped.
+// Rays are taken a bundle at a time, and the spheres its cone passes clear
+// of are left out of its rays' tests. The shapes go through in runs, each in
+// insertion order.
+constexpr std::int32_t BUNDLE = 32;
+// Primary rays share their origin, so their cones stay narrow for longer.
+constexpr std::int32_t PRIMARY_BUNDLE = 64;
+constexpr std::int32_t SHAPE_RUN = 64;
+
+// The cone about the bundle's middle ray that holds all its rays: from within
+// a spread of the apex (null origins: all from the apex) along directions
+// near the middle one. A ray with a NaN in it may be passed over: it meets nothing.
+template <int N>
+RT_LANE_INLINE RayBundle bundleOf(const Vector3& apex, const typename Lanes<N>::V* origins,
+                                  const typename Lanes<N>::V* directions, std::int32_t groups, const Vector3& middle) {
+    using L = Lanes<N>;
+    using F = typename L::F;
+    const double length = std::sqrt(static_cast<double>(middle.x) * middle.x +
+                                    static_cast<double>(middle.y) * middle.y +
+                                    static_cast<double>(middle.z) * middle.z);
+    const Vector3 axis(static_cast<float>(middle.x / length), static_cast<float>(middle.y / length),
+                       static_cast<float>(middle.z / length));
+    F least = L::splat(INFINITY);
+    F shortest = L::splat(INFINITY);
+    F longest = L::splat(0.0f);
+    F farthest = L::splat(0.0f);
+    for (std::int32_t g = 0; g < groups; ++g) {
+        const typename L::V& d = directions[g];
+        const F along = axis.x * d.x + axis.y * d.y + axis.z * d.z;
+        const F lengthSquared = d.x * d.x + d.y * d.y + d.z * d.z;
+        least = along < least ? along : least;
+        shortest = lengthSquared < shortest ? lengthSquared : shortest;
+        longest = lengthSquared > longest ? lengthSquared : longest;
+        if (origins != nullptr) {
+            // Each difference of two floats is rounded once, so within a
+            // relative 2^-24 of the true one.
+            const typename L::V away = L::minus(origins[g], L::splat(apex));
+            const F squared = away.x * away.x + away.y * away.y + away.z * away.z;
+            farthest = squared > farthest ? squared : farthest;
+        }
+    }
+    for (int l = 1; l < N; ++l) {
+        least[0] = least[l] < least[0] ? least[l] : least[0];
+        shortest[0] = shortest[l] < shortest[0] ? shortest[l] : shortest[0];
+        longest[0] = longest[l] > longest[0] ? longest[l] : longest[0];
+        farthest[0] = farthest[l] > farthest[0] ? farthest[l] : farthest[0];
+    }
+    const double apexWide[3] = {apex.x, apex.y, apex.z};
+    const double axisWide[3] = {axis.x, axis.y, axis.z};
+    const double spread = farthest[0] == 0.0f ? 0.0 : std::sqrt(static_cast<double>(farthest[0])) * (1.0 + 1e-5);
+    return makeRayBundle(apexWide, spread, axisWide, least[0], shortest[0], longest[0]);
+}
+
+// All n rays, a bundle at a time, N to a group; a short last group repeats
+// its last ray, whose hit is dropped.
 template <int N>
 RT_LANE_INLINE void hitAll(const FrameTracer& tracer, const Vector3* const* origins, const Vector3* const* directions,
                            Hit* const* hits, std::int32_t n, const std::int32_t* indices, std::int32_t count) {
-    std::int32_t k = 0;
-    for (; k + N <= n; k += N) hitGroup<N>(tracer, origins + k, directions + k, indices, count, hits + k);
-    if (k == n) return;
-    const Vector3* lastOrigins[N];
-    const Vector3* lastDirections[N];
-    Hit* lastHits[N];
-    Hit spare;
-    for (int l = 0; l < N; ++l) {
-        const std::int32_t r = std::min(k + l, n - 1);
-        lastOrigins[l] = origins[r];
-        lastDirections[l] = directions[r];
-        lastHits[l] = k + l < n ? hits[r] : &spare;
+    using L = Lanes<N>;
+    constexpr std::int32_t GROUPS = BUNDLE / N;
+    for (std::int32_t s0 = 0; s0 < count; s0 += SHAPE_RUN) {
+        const std::int32_t run = std::min(SHAPE_RUN, count - s0);
+        for (std::int32_t k0 = 0; k0 < n; k0 += BUNDLE) {
+            const std::int32_t m = std::min(BUNDLE, n - k0);
+            const std::int32_t groups = (m + N - 1) / N;
+            typename L::V from[GROUPS];
+            typename L::V along[GROUPS];
+            for (std::int32_t g = 0; g < groups; ++g) {
+                const Vector3* const* o[N];
+                const Vector3* const* d[N];
+                pointLanes<N>(origins + k0 + g * N, std::min(N, m - g * N), o);
+                pointLanes<N>(directions + k0 + g * N, std::min(N, m - g * N), d);
+                const Vector3* oo[N];
+                const Vector3* dd[N];
+                for (int l = 0; l < N; ++l) oo[l] = *o[l], dd[l] = *d[l];
+                from[g] = L::gather(oo);
+                along[g] = L::gather(dd);
+            }
+            const RayBundle bundle = bundleOf<N>(*origins[k0 + m / 2], from, along, groups, *directions[k0 + m / 2]);
+            std::int32_t kept[SHAPE_RUN];
+            std::int32_t keptCount = 0;
+            for (std::int32_t s = s0; s < s0 + run; ++s) {
+                const ShapeRecord& shape = tracer.record(indices[s]);
+                if (shape.kind != ShapeRecord::Kind::Sphere || !bundle.missesSphere(shape.vector, shape.scalar)) {
+                    kept[keptCount++] = indices[s];
+                }
+            }
+            if (keptCount == 0) continue;
+            for (std::int32_t g = 0; g < groups; ++g) {
+                hitGroup<N>(tracer, from[g], along[g], kept, keptCount, hits + k0 + g * N, std::min(N, m - g * N));
+            }
+        }
     }
-    spare = *hits[n - 1];
-    hitGroup<N>(tracer, lastOrigins, lastDirections, indices, count, lastHits);
 }
 
-// hitGroup for rays that share one origin: what depends only on the origin
-// and the shape (a sphere's offset from the origin and its square, a plane's
-// signed offset) is worked out once per shape, with the very operations the
-// lane by lane test does, so the same bits.
+// hitGroup for rays that share one origin, into hits[0 .. valid): what
+// depends only on the origin and the shape (a sphere's offset from the origin
+// and its square, a plane's signed offset) is worked out once per shape, with
+// the very operations the lane by lane test does, so the same bits.
 template <int N>
-RT_LANE_INLINE void primaryGroup(const FrameTracer& tracer, const Vector3& origin, const HintedDirection* rays,
-                                 const std::int32_t* indices, std::int32_t count, Hit* const* hits) {
+RT_LANE_INLINE void primaryGroup(const FrameTracer& tracer, const Vector3& origin,
+                                 const typename Lanes<N>::V& direction, const std::int32_t* indices,
+                                 std::int32_t count, Hit* hits, std::int32_t valid) {
     using L = Lanes<N>;
     using F = typename L::F;
     using M = typename L::M;
     using D = typename L::D;
-    const Vector3* directions[N];
+    Hit* lanes[N];
+    pointLanes<N>(hits, valid, lanes);
     float distances[N];
     std::int32_t indexes[N];
     for (int l = 0; l < N; ++l) {
-        directions[l] = &rays[l].direction;
-        distances[l] = hits[l]->distance;
-        indexes[l] = hits[l]->index;
+        distances[l] = lanes[l]->distance;
+        indexes[l] = lanes[l]->index;
     }
-    const typename L::V direction = L::gather(directions);
     F best = L::load(distances);
     M bestIndex = L::loadIndexes(indexes);
     for (std::int32_t k = 0; k < count; ++k) {
@@ -126,31 +216,56 @@ RT_LANE_INLINE void primaryGroup(const FrameTracer& tracer, const Vector3& origi
                 break;
             }
             case ShapeRecord::Kind::Other:
-                for (int l = 0; l < N; ++l) t[l] = shape.shape->intersect(Ray(origin, rays[l].direction));
+                for (int l = 0; l < N; ++l) {
+                    t[l] = shape.shape->intersect(Ray(origin, Vector3(direction.x[l], direction.y[l], direction.z[l])));
+                }
                 break;
         }
         keepNearest<N>(reached, t, i, best, bestIndex);
     }
-    for (int l = 0; l < N; ++l) *hits[l] = Hit{best[l], bestIndex[l]};
+    for (int l = 0; l < valid; ++l) hits[l] = Hit{best[l], bestIndex[l]};
 }
 
 template <int N>
 RT_LANE_INLINE void primaryAll(const FrameTracer& tracer, const Vector3& origin, const HintedDirection* rays,
                                Hit* hits, std::int32_t n, const std::int32_t* indices, std::int32_t count) {
-    Hit* group[N];
-    std::int32_t k = 0;
-    for (; k + N <= n; k += N) {
-        for (int l = 0; l < N; ++l) group[l] = &hits[k + l];
-        primaryGroup<N>(tracer, origin, rays + k, indices, count, group);
+    using L = Lanes<N>;
+    constexpr std::int32_t GROUPS = PRIMARY_BUNDLE / N;
+    const double apex[3] = {origin.x, origin.y, origin.z};
+    for (std::int32_t s0 = 0; s0 < count; s0 += SHAPE_RUN) {
+        // What depends on a sphere and the origin alone, once for all bundles.
+        const std::int32_t run = std::min(SHAPE_RUN, count - s0);
+        RayBundle::Sight sights[SHAPE_RUN];
+        bool sphere[SHAPE_RUN];
+        for (std::int32_t s = 0; s < run; ++s) {
+            const ShapeRecord& shape = tracer.record(indices[s0 + s]);
+            sphere[s] = shape.kind == ShapeRecord::Kind::Sphere;
+            if (sphere[s]) sights[s] = RayBundle::sight(apex, 0.0, shape.vector, shape.scalar);
+        }
+        for (std::int32_t k0 = 0; k0 < n; k0 += PRIMARY_BUNDLE) {
+            const std::int32_t m = std::min(PRIMARY_BUNDLE, n - k0);
+            const std::int32_t groups = (m + N - 1) / N;
+            typename L::V directions[GROUPS];
+            for (std::int32_t g = 0; g < groups; ++g) {
+                const HintedDirection* ray[N];
+                pointLanes<N>(rays + k0 + g * N, std::min(N, m - g * N), ray);
+                const Vector3* d[N];
+                for (int l = 0; l < N; ++l) d[l] = &ray[l]->direction;
+                directions[g] = L::gather(d);
+            }
+            const RayBundle bundle = bundleOf<N>(origin, nullptr, directions, groups, rays[k0 + m / 2].direction);
+            std::int32_t kept[SHAPE_RUN];
+            std::int32_t keptCount = 0;
+            for (std::int32_t s = 0; s < run; ++s) {
+                if (!sphere[s] || !bundle.misses(sights[s])) kept[keptCount++] = indices[s0 + s];
+            }
+            if (keptCount == 0) continue;
+            for (std::int32_t g = 0; g < groups; ++g) {
+                primaryGroup<N>(tracer, origin, directions[g], kept, keptCount, hits + k0 + g * N,
+                                std::min(N, m - g * N));
+            }
+        }
     }
-    if (k == n) return;
-    HintedDirection last[N];
-    Hit spare = hits[n - 1];
-    for (int l = 0; l < N; ++l) {
-        last[l] = rays[std::min(k + l, n - 1)];
-        group[l] = k + l < n ? &hits[k + l] : &spare;
-    }
-    primaryGroup<N>(tracer, origin, last, indices, count, group);
 }
 
 }  // namespace
