@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
@@ -84,8 +85,8 @@ struct GrazedRays {
     }
 };
 
-using HitsFunction = void (*)(const FrameTracer&, const Vector3* const*, const Vector3* const*, Hit* const*,
-                              std::int32_t, const std::int32_t*, std::int32_t);
+using HitsFunction = void (*)(const FrameTracer&, const FrameTracer::RayArrays&, std::int32_t, std::int32_t, Hit*,
+                              const std::int32_t*, std::int32_t);
 using PrimaryFunction = void (*)(const FrameTracer&, const Vector3&, const HintedDirection*, Hit*, std::int32_t,
                                  const std::int32_t*, std::int32_t);
 
@@ -114,17 +115,13 @@ void checkMirrorRays(HitsFunction addHits, std::uint32_t seeds) {
         tracer.load(world.scene);
         std::vector<std::int32_t> indices(static_cast<std::size_t>(tracer.objectCount()));
         for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<std::int32_t>(i);
-        std::vector<Hit> hits(world.origins.size(), Hit::none());
-        std::vector<const Vector3*> origins;
-        std::vector<const Vector3*> directions;
-        std::vector<Hit*> hitOf;
-        for (std::size_t k = 0; k < hits.size(); ++k) {
-            origins.push_back(&world.origins[k]);
-            directions.push_back(&world.directions[k]);
-            hitOf.push_back(&hits[k]);
-        }
-        addHits(tracer, origins.data(), directions.data(), hitOf.data(), rays, indices.data(),
-                static_cast<std::int32_t>(indices.size()));
+        // The rays at an offset in the arrays, as a level's second part is.
+        const std::int32_t first = static_cast<std::int32_t>(random() % 8);
+        auto arrays = std::make_unique<FrameTracer::RayArrays>();
+        for (std::int32_t k = 0; k < rays; ++k) arrays->set(first + k, world.origins[k], world.directions[k]);
+        std::vector<Hit> all(static_cast<std::size_t>(first + rays), Hit::none());
+        addHits(tracer, *arrays, first, rays, all.data(), indices.data(), static_cast<std::int32_t>(indices.size()));
+        const std::vector<Hit> hits(all.begin() + first, all.end());
         const std::string fault = checkHits(world, hits, world.origins);
         ASSERT_EQ(fault, "") << "seed " << seed;
     }

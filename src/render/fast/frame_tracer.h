@@ -59,6 +59,19 @@ class FrameTracer {
 public:
     static constexpr std::int32_t MAX_BATCH = 512;
 
+    // A level of rays as six arrays of floats, so that a group of them comes
+    // in a few vector loads.
+    struct RayArrays {
+        float ox[MAX_BATCH], oy[MAX_BATCH], oz[MAX_BATCH];
+        float dx[MAX_BATCH], dy[MAX_BATCH], dz[MAX_BATCH];
+
+        void set(std::int32_t r, const Vector3& origin, const Vector3& direction) {
+            ox[r] = origin.x, oy[r] = origin.y, oz[r] = origin.z;
+            dx[r] = direction.x, dy[r] = direction.y, dz[r] = direction.z;
+        }
+        Ray ray(std::int32_t r) const { return Ray(Vector3(ox[r], oy[r], oz[r]), Vector3(dx[r], dy[r], dz[r])); }
+    };
+
     // Copies the scene's shapes as they are now, all counted as moving. The
     // copies' storage only grows, so a scene of unchanged size allocates nothing.
     void load(const Scene& scene);
@@ -90,9 +103,10 @@ private:
         if (t >= 0.0f && (t < hit.distance || (t == hit.distance && i < hit.index))) hit = {t, i};
     }
     void addHits(const Ray& ray, const std::int32_t* indices, std::int32_t count, Hit& hit) const;
-    // addHits for n rays, several at a time where vector code is built.
-    void addHitsMany(const Vector3* const* origins, const Vector3* const* directions, Hit* const* hits,
-                     std::int32_t n, const std::int32_t* indices, std::int32_t count) const;
+    // addHits for rays[first .. first + n) into hits[first ..], several at a
+    // time where vector code is built.
+    void addHitsMany(const RayArrays& rays, std::int32_t first, std::int32_t n, Hit* hits,
+                     const std::int32_t* indices, std::int32_t count) const;
     // hits[k] gains the moving shapes' hits along the primary ray k.
     void addPrimaryHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n) const;
     Hit nearestFixedHit(const Ray& ray) const;

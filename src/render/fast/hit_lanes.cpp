@@ -32,19 +32,19 @@ RT_LANE_INLINE void pointLanes(T* items, std::int32_t valid, T* (&lanes)[N]) {
 }
 
 // Each shape's test is its scalar function's steps lane by lane, into
-// *hits[0 .. valid).
+// hits[0 .. valid).
 template <int N>
 RT_LANE_INLINE void hitGroup(const FrameTracer& tracer, const typename Lanes<N>::V& origin,
                              const typename Lanes<N>::V& direction, const std::int32_t* indices, std::int32_t count,
-                             Hit* const* hits, std::int32_t valid) {
+                             Hit* hits, std::int32_t valid) {
     using L = Lanes<N>;
     using F = typename L::F;
     using M = typename L::M;
-    Hit* const* lanes[N];
+    Hit* lanes[N];
     pointLanes<N>(hits, valid, lanes);
     float distances[N];
     std::int32_t indexes[N];
-    for (int l = 0; l < N; ++l) distances[l] = (*lanes[l])->distance, indexes[l] = (*lanes[l])->index;
+    for (int l = 0; l < N; ++l) distances[l] = lanes[l]->distance, indexes[l] = lanes[l]->index;
     F best = L::load(distances);
     M bestIndex = L::loadIndexes(indexes);
     const F slack = L::screenSlack(direction);
@@ -70,7 +70,7 @@ RT_LANE_INLINE void hitGroup(const FrameTracer& tracer, const typename Lanes<N>:
         }
         keepNearest<N>(reached, t, i, best, bestIndex);
     }
-    for (int l = 0; l < valid; ++l) *hits[l] = Hit{best[l], bestIndex[l]};
+    for (int l = 0; l < valid; ++l) hits[l] = Hit{best[l], bestIndex[l]};
 }
 
 // Rays are taken a bundle at a time, and the spheres its cone passes clear
@@ -125,32 +125,45 @@ RT_LANE_INLINE RayBundle bundleOf(const Vector3& apex, const typename Lanes<N>::
     return makeRayBundle(apexWide, spread, axisWide, least[0], shortest[0], longest[0]);
 }
 
-// All n rays, a bundle at a time, N to a group; a short last group repeats
-// its last ray, whose hit is dropped.
+// Lanes from values[0 .. valid); past them the last valid value repeats.
 template <int N>
-RT_LANE_INLINE void hitAll(const FrameTracer& tracer, const Vector3* const* origins, const Vector3* const* directions,
-                           Hit* const* hits, std::int32_t n, const std::int32_t* indices, std::int32_t count) {
+RT_LANE_INLINE typename Lanes<N>::F loadRun(const float* values, std::int32_t valid) {
+    typename Lanes<N>::F lanes;
+    if (valid == N) {
+        std::memcpy(&lanes, values, sizeof lanes);
+    } else {
+        for (int l = 0; l < N; ++l) lanes[l] = values[std::min<std::int32_t>(l, valid - 1)];
+    }
+    return lanes;
+}
+
+// Rays first to first + n - 1, a bundle at a time, N to a group; a short
+// last group repeats its last ray, whose hit is dropped.
+template <int N>
+RT_LANE_INLINE void hitAll(const FrameTracer& tracer, const FrameTracer::RayArrays& rays, std::int32_t first,
+                           std::int32_t n, Hit* hits, const std::int32_t* indices, std::int32_t count) {
     using L = Lanes<N>;
     constexpr std::int32_t GROUPS = BUNDLE / N;
+    const std::int32_t end = first + n;
     for (std::int32_t s0 = 0; s0 < count; s0 += SHAPE_RUN) {
         const std::int32_t run = std::min(SHAPE_RUN, count - s0);
-        for (std::int32_t k0 = 0; k0 < n; k0 += BUNDLE) {
-            const std::int32_t m = std::min(BUNDLE, n - k0);
+        for (std::int32_t k0 = first; k0 < end; k0 += BUNDLE) {
+            const std::int32_t m = std::min(BUNDLE, end - k0);
             const std::int32_t groups = (m + N - 1) / N;
             typename L::V from[GROUPS];
             typename L::V along[GROUPS];
             for (std::int32_t g = 0; g < groups; ++g) {
-                const Vector3* const* o[N];
-                const Vector3* const* d[N];
-                pointLanes<N>(origins + k0 + g * N, std::min(N, m - g * N), o);
-                pointLanes<N>(directions + k0 + g * N, std::min(N, m - g * N), d);
-                const Vector3* oo[N];
-                const Vector3* dd[N];
-                for (int l = 0; l < N; ++l) oo[l] = *o[l], dd[l] = *d[l];
-                from[g] = L::gather(oo);
-                along[g] = L::gather(dd);
+                const std::int32_t r = k0 + g * N;
+                const std::int32_t valid = std::min(N, m - g * N);
+                from[g] = {loadRun<N>(rays.ox + r, valid), loadRun<N>(rays.oy + r, valid),
+                           loadRun<N>(rays.oz + r, valid)};
+                along[g] = {loadRun<N>(rays.dx + r, valid), loadRun<N>(rays.dy + r, valid),
+                            loadRun<N>(rays.dz + r, valid)};
             }
-            const RayBundle bundle = bundleOf<N>(*origins[k0 + m / 2], from, along, groups, *directions[k0 + m / 2]);
+            const std::int32_t middle = k0 + m / 2;
+            const RayBundle bundle =
+                bundleOf<N>(Vector3(rays.ox[middle], rays.oy[middle], rays.oz[middle]), from, along, groups,
+                            Vector3(rays.dx[middle], rays.dy[middle], rays.dz[middle]));
             std::int32_t kept[SHAPE_RUN];
             std::int32_t keptCount = 0;
             for (std::int32_t s = s0; s < s0 + run; ++s) {
@@ -283,16 +296,16 @@ RT_AVX2_FUNCTION void addPrimaryHitsVectorAvx2(const FrameTracer& tracer, const 
 }
 #endif
 
-void addHitsVector(const FrameTracer& tracer, const Vector3* const* origins, const Vector3* const* directions,
-                   Hit* const* hits, std::int32_t n, const std::int32_t* indices, std::int32_t count) {
-    hitAll<4>(tracer, origins, directions, hits, n, indices, count);
+void addHitsVector(const FrameTracer& tracer, const FrameTracer::RayArrays& rays, std::int32_t first, std::int32_t n,
+                   Hit* hits, const std::int32_t* indices, std::int32_t count) {
+    hitAll<4>(tracer, rays, first, n, hits, indices, count);
 }
 
 #ifdef RT_AVX2_COPIES
-RT_AVX2_FUNCTION void addHitsVectorAvx2(const FrameTracer& tracer, const Vector3* const* origins,
-                                        const Vector3* const* directions, Hit* const* hits, std::int32_t n,
-                                        const std::int32_t* indices, std::int32_t count) {
-    hitAll<8>(tracer, origins, directions, hits, n, indices, count);
+RT_AVX2_FUNCTION void addHitsVectorAvx2(const FrameTracer& tracer, const FrameTracer::RayArrays& rays,
+                                        std::int32_t first, std::int32_t n, Hit* hits, const std::int32_t* indices,
+                                        std::int32_t count) {
+    hitAll<8>(tracer, rays, first, n, hits, indices, count);
 }
 #endif
 

@@ -57,9 +57,7 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
 
     // The rays of one level, several at a time where vector code is built.
     Hit hits[MAX_BATCH];
-    const Vector3* origins[MAX_BATCH];
-    const Vector3* directions[MAX_BATCH];
-    Hit* hitOf[MAX_BATCH];
+    RayArrays mirrorRays;
     std::int32_t from[MAX_BATCH];  // the job each ray leaves from (for the primary rays, the ray)
 
     // Written field by field in place: a job copied whole right after being
@@ -102,15 +100,14 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
         if (pass == 0) hinted = n;
     }
     for (std::int32_t level = 1;; ++level) {
+        for (std::int32_t r = 0; r < n; ++r) mirrorRays.set(r, jobs[from[r]].point, jobs[from[r]].reflected);
+        addHitsMany(mirrorRays, 0, hinted, hits, moving_.data(), movingCount_);
+        addHitsMany(mirrorRays, hinted, n - hinted, hits, all_.data(), count_);
         for (std::int32_t r = 0; r < n; ++r) {
-            origins[r] = &jobs[from[r]].point;
-            directions[r] = &jobs[from[r]].reflected;
-            hitOf[r] = &hits[r];
-        }
-        addHitsMany(origins, directions, hitOf, hinted, moving_.data(), movingCount_);
-        addHitsMany(origins + hinted, directions + hinted, hitOf + hinted, n - hinted, all_.data(), count_);
-        for (std::int32_t r = 0; r < n; ++r) {
-            if (hits[r].found()) mirrorJob[from[r]] = addJob(Ray(*origins[r], *directions[r]), hits[r]);
+            if (hits[r].found()) {
+                const ShadingJob& job = jobs[from[r]];
+                mirrorJob[from[r]] = addJob(Ray(job.point, job.reflected), hits[r]);
+            }
         }
         levelStart = levelEnd;
         levelEnd = jobCount;
@@ -166,14 +163,14 @@ void FrameTracer::addPrimaryHits(const Vector3& origin, const HintedDirection* r
 #endif
 }
 
-void FrameTracer::addHitsMany(const Vector3* const* origins, const Vector3* const* directions, Hit* const* hits,
-                              std::int32_t n, const std::int32_t* indices, std::int32_t count) const {
+void FrameTracer::addHitsMany(const RayArrays& rays, std::int32_t first, std::int32_t n, Hit* hits,
+                              const std::int32_t* indices, std::int32_t count) const {
 #ifdef RT_AVX2_COPIES
-    if (cpuHasAvx2()) return addHitsVectorAvx2(*this, origins, directions, hits, n, indices, count);
+    if (cpuHasAvx2()) return addHitsVectorAvx2(*this, rays, first, n, hits, indices, count);
 #endif
 #ifdef RT_SIMD_LANES
-    addHitsVector(*this, origins, directions, hits, n, indices, count);
+    addHitsVector(*this, rays, first, n, hits, indices, count);
 #else
-    for (std::int32_t k = 0; k < n; ++k) addHits(Ray(*origins[k], *directions[k]), indices, count, *hits[k]);
+    for (std::int32_t r = first; r < first + n; ++r) addHits(rays.ray(r), indices, count, hits[r]);
 #endif
 }
