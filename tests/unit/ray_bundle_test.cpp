@@ -90,6 +90,18 @@ using HitsFunction = void (*)(const FrameTracer&, const FrameTracer::RayArrays&,
 using PrimaryFunction = void (*)(const FrameTracer&, const Vector3&, const HintedDirection*, Hit*, std::int32_t,
                                  const std::int32_t*, std::int32_t);
 
+// A tracer over the scene's shapes, and all their indices in order.
+struct AllShapes {
+    FrameTracer tracer;
+    std::vector<std::int32_t> indices;
+
+    explicit AllShapes(const Scene& scene) {
+        tracer.load(scene);
+        for (std::int32_t i = 0; i < tracer.objectCount(); ++i) indices.push_back(i);
+    }
+    std::int32_t count() const { return static_cast<std::int32_t>(indices.size()); }
+};
+
 // "" when every ray's hit is the reference's, else the first that differs.
 std::string checkHits(const GrazedRays& world, const std::vector<Hit>& hits, const std::vector<Vector3>& origins) {
     for (std::size_t k = 0; k < hits.size(); ++k) {
@@ -111,16 +123,13 @@ void checkMirrorRays(HitsFunction addHits, std::uint32_t seeds) {
         // Beyond 64 objects the shapes go through in more than one run.
         const auto spheres = static_cast<std::int32_t>(random() % 2 == 0 ? 12 : 80);
         GrazedRays world(random, rays, false, spheres);
-        FrameTracer tracer;
-        tracer.load(world.scene);
-        std::vector<std::int32_t> indices(static_cast<std::size_t>(tracer.objectCount()));
-        for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<std::int32_t>(i);
+        const AllShapes shapes(world.scene);
         // The rays at an offset in the arrays, as a level's second part is.
         const std::int32_t first = static_cast<std::int32_t>(random() % 8);
         auto arrays = std::make_unique<FrameTracer::RayArrays>();
         for (std::int32_t k = 0; k < rays; ++k) arrays->set(first + k, world.origins[k], world.directions[k]);
         std::vector<Hit> all(static_cast<std::size_t>(first + rays), Hit::none());
-        addHits(tracer, *arrays, first, rays, all.data(), indices.data(), static_cast<std::int32_t>(indices.size()));
+        addHits(shapes.tracer, *arrays, first, rays, all.data(), shapes.indices.data(), shapes.count());
         const std::vector<Hit> hits(all.begin() + first, all.end());
         const std::string fault = checkHits(world, hits, world.origins);
         ASSERT_EQ(fault, "") << "seed " << seed;
@@ -133,15 +142,12 @@ void checkPrimaryRays(PrimaryFunction addHits, std::uint32_t seeds) {
         const auto rays = static_cast<std::int32_t>(1 + random() % 200);
         const auto spheres = static_cast<std::int32_t>(random() % 2 == 0 ? 12 : 80);
         GrazedRays world(random, rays, true, spheres);
-        FrameTracer tracer;
-        tracer.load(world.scene);
-        std::vector<std::int32_t> indices(static_cast<std::size_t>(tracer.objectCount()));
-        for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<std::int32_t>(i);
+        const AllShapes shapes(world.scene);
         std::vector<HintedDirection> bundle;
         for (const Vector3& d : world.directions) bundle.push_back({d, {Hit::none(), Hit::none()}});
         std::vector<Hit> hits(bundle.size(), Hit::none());
-        addHits(tracer, world.origins[0], bundle.data(), hits.data(), rays, indices.data(),
-                static_cast<std::int32_t>(indices.size()));
+        addHits(shapes.tracer, world.origins[0], bundle.data(), hits.data(), rays, shapes.indices.data(),
+                shapes.count());
         const std::vector<Vector3> origins(hits.size(), world.origins[0]);
         const std::string fault = checkHits(world, hits, origins);
         ASSERT_EQ(fault, "") << "seed " << seed;

@@ -180,12 +180,7 @@ struct Lanes {
         const M past = (distanceSquared - along * along > radiusSquared + slack * distanceSquared) &
                        (distanceSquared >= 0x1p-100f);
         if (!any(~past)) return M{};
-        const F tca = dot(toCentre, direction);
-        const D tcaWide = wide(tca);
-        const F d2 = narrow(wide(dot(toCentre, toCentre)) - tcaWide * tcaWide);
-        const M reached = ~(tca < 0.0f) & ~(d2 > radiusSquared);
-        if (any(reached)) t = narrow(tcaWide - sqrt(wide(splat(radiusSquared)) - wide(d2)));
-        return reached;
+        return sphereDistance(centre, radiusSquared, origin, direction, t);
     }
 
     static RT_LANE_INLINE V select(M m, const V& a, const V& b) {
