@@ -53,9 +53,9 @@ differing=$(compare -metric AE "$dir/first.png" "$dir/t0.png" null: 2>&1)
 
 # The progress line, on a terminal only, and not with --quiet. One job and
 # enough frames that the run outlasts the first redraw interval on any machine.
-script -qec "'$tool' --jobs 1 --from 0 --to 1 --fps 60 --out '$dir/tty-%d.png'" /dev/null >"$dir/tty" 2>&1
+script -qec "'$tool' --jobs 1 --from 0 --to 1 --fps 100 --out '$dir/tty-%d.png'" /dev/null >"$dir/tty" 2>&1
 grep -q 'frames/s, .* left' "$dir/tty" || fail "no progress on a terminal: $(cat -v "$dir/tty")"
-grep -Eq 'render-animation: 60 frames written to .*tty-0.png to .*tty-59.png in [0-9]+ s' "$dir/tty" ||
+grep -Eq 'render-animation: 100 frames written to .*tty-0.png to .*tty-99.png in [0-9]+ s' "$dir/tty" ||
     fail "no closing line on a terminal: $(cat -v "$dir/tty")"
 script -qec "'$tool' --quiet --from 0 --to 1 --fps 4 --out '$dir/quiet-%d.png'" /dev/null >"$dir/quiet" 2>&1
 [[ -s "$dir/quiet" ]] && fail "--quiet printed: $(cat -v "$dir/quiet")"
