@@ -31,6 +31,22 @@ RT_LANE_INLINE void pointLanes(T* items, std::int32_t valid, T* (&lanes)[N]) {
     }
 }
 
+// The hits so far of hits[0 .. valid) as lanes; past them the last repeats.
+template <int N>
+RT_LANE_INLINE void loadHits(const Hit* hits, std::int32_t valid, typename Lanes<N>::F& best,
+                             typename Lanes<N>::M& bestIndex) {
+    const Hit* lanes[N];
+    pointLanes<N>(hits, valid, lanes);
+    float distances[N];
+    std::int32_t indexes[N];
+    for (int l = 0; l < N; ++l) {
+        distances[l] = lanes[l]->distance;
+        indexes[l] = lanes[l]->index;
+    }
+    best = Lanes<N>::load(distances);
+    bestIndex = Lanes<N>::loadIndexes(indexes);
+}
+
 // Each shape's test is its scalar function's steps lane by lane, into
 // hits[0 .. valid).
 template <int N>
@@ -40,13 +56,9 @@ RT_LANE_INLINE void hitGroup(const FrameTracer& tracer, const typename Lanes<N>:
     using L = Lanes<N>;
     using F = typename L::F;
     using M = typename L::M;
-    Hit* lanes[N];
-    pointLanes<N>(hits, valid, lanes);
-    float distances[N];
-    std::int32_t indexes[N];
-    for (int l = 0; l < N; ++l) distances[l] = lanes[l]->distance, indexes[l] = lanes[l]->index;
-    F best = L::load(distances);
-    M bestIndex = L::loadIndexes(indexes);
+    F best;
+    M bestIndex;
+    loadHits<N>(hits, valid, best, bestIndex);
     const F slack = L::screenSlack(direction);
     for (std::int32_t k = 0; k < count; ++k) {
         const std::int32_t i = indices[k];
@@ -192,16 +204,9 @@ RT_LANE_INLINE void primaryGroup(const FrameTracer& tracer, const Vector3& origi
     using F = typename L::F;
     using M = typename L::M;
     using D = typename L::D;
-    Hit* lanes[N];
-    pointLanes<N>(hits, valid, lanes);
-    float distances[N];
-    std::int32_t indexes[N];
-    for (int l = 0; l < N; ++l) {
-        distances[l] = lanes[l]->distance;
-        indexes[l] = lanes[l]->index;
-    }
-    F best = L::load(distances);
-    M bestIndex = L::loadIndexes(indexes);
+    F best;
+    M bestIndex;
+    loadHits<N>(hits, valid, best, bestIndex);
     for (std::int32_t k = 0; k < count; ++k) {
         const std::int32_t i = indices[k];
         const ShapeRecord& shape = tracer.record(i);
