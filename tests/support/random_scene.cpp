@@ -1,6 +1,8 @@
 #include "random_scene.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <sstream>
 
@@ -173,7 +175,56 @@ void pickSize(Choices& c, RandomScene& world) {
 
 Vector3 anEye(Choices& c) { return c.chance(95) ? Vector3(c.between(-4.0f, 0.0f), c.between(-2.0f, 2.0f), c.between(0.2f, 3.0f)) : point(c, 5.0f); }
 
+// A sphere whose surface the ray of a pixel grazes: its radius squared is
+// the squared distance the sphere test works out for that ray, give or take
+// a few units in the last place of the radius.
+Sphere* tangentSphere(Choices& c, const RandomScene& world) {
+    const auto i = static_cast<std::int32_t>(c.below(static_cast<std::uint32_t>(world.width)));
+    const auto j = static_cast<std::int32_t>(c.below(static_cast<std::uint32_t>(world.height)));
+    const Vector3 d = world.camera->direction(i, j, world.width, world.height);
+    const Vector3 o = world.camera->position();
+    Vector3 side(-d.y, d.x, 0.0f);
+    if (side.lengthSquared() == 0.0f) side = Vector3(1.0f, 0.0f, 0.0f);
+    Vector3 centre = o;
+    centre.addScaled(d, c.between(1.0f, 30.0f));
+    centre.addScaled(normalized(side), c.between(0.05f, 2.0f));
+    const Vector3 toCentre = centre - o;
+    const float tca = dot(toCentre, d);
+    const double tcaWide = tca;
+    const float d2 = static_cast<float>(toCentre.lengthSquared() - tcaWide * tcaWide);
+    float r = std::sqrt(std::max(d2, 0.0f));
+    const int ulps = static_cast<int>(c.below(7)) - 3;
+    for (int k = 0; k < std::abs(ulps); ++k) r = std::nextafter(r, ulps > 0 ? INF : 0.0f);
+    return new Sphere(centre, r);
+}
+
 }  // namespace
+
+void addCrowd(Choices& c, RandomScene& world, std::int32_t n) {
+    std::ostringstream story;
+    story << " crowd of " << n;
+    for (std::int32_t k = 0; k < n; ++k) {
+        const auto& objects = world.scene->objects();
+        const std::uint32_t kind = c.below(100);
+        Shape* s = nullptr;
+        if (kind < 8 && !objects.empty()) s = duplicate(objects[c.below(static_cast<std::uint32_t>(objects.size()))]->shape());
+        if (s == nullptr && kind < 20) s = tangentSphere(c, world);
+        if (s == nullptr) {
+            Vector3 centre = somewhereInView(c, world.eye);
+            float r = c.between(0.05f, 1.2f);
+            const std::uint32_t odd = c.below(100);
+            if (odd < 3) r = 1e-6f;
+            else if (odd < 4) r = 1e6f;
+            else if (odd < 6) centre = Vector3(c.between(-1e6f, 1e6f), c.between(-1e6f, 1e6f), c.between(-1e6f, 1e6f));
+            else if (odd < 7) centre = world.eye;
+            s = new Sphere(centre, r);
+        }
+        Material m = material(c);
+        if (c.chance(50)) m.reflectivity = c.between(0.3f, 1.0f);
+        world.scene->addObject(new SceneObject(m, s));
+    }
+    world.story += story.str();
+}
 
 RandomScene makeRandomScene(Choices& c, std::int32_t objects) {
     RandomScene world;

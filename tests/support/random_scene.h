@@ -41,6 +41,13 @@ struct RandomScene {
 // own, extreme materials, and now and then infinities and NaN.
 RandomScene makeRandomScene(Choices& choices, std::int32_t objects = 0);
 
+// A crowd of n spheres that the renderer searches through its tree: packed
+// in front of the eye so that mirror rays bounce among them, with exact
+// duplicates, spheres tangent to a pixel's ray to within a few units in the
+// last place of the radius, tiny (1e-6) and huge (1e6) radii, spheres 1e6
+// away, and spheres about the eye.
+void addCrowd(Choices& choices, RandomScene& world, std::int32_t n);
+
 // One change between frames: a shape moved, a material or light changed, an
 // object or light added or removed, the camera moved or the canvas resized,
 // or nothing at all, so that what a renderer keeps is put to use.

@@ -75,6 +75,31 @@ TEST(SceneRenderer, MatchesTheModelOnTwoHundredRandomScenes) {
     EXPECT_GE(frames, 800);
 }
 
+// Crowds of 50 to 3,000 spheres, which the renderer searches through its
+// tree: ties, tangents, mirror chains whose rays are far from unit length,
+// odd radii and far spheres, with spheres moved (a refit), added and
+// removed (a new tree) between frames.
+TEST(SceneRenderer, CrowdsOfSpheresMatchTheModel) {
+    SceneRenderer renderer;
+    int failures = 0;
+    for (std::uint32_t k = 0; k < 16 && failures < 3; ++k) {
+        SeededChoices choices(9000 + k);
+        RandomScene world = makeRandomScene(choices, 1 + static_cast<std::int32_t>(choices.below(4)));
+        const auto n = static_cast<std::int32_t>(k < 4 ? 50 + choices.below(200) : 200 + choices.below(2801));
+        addCrowd(choices, world, n);
+        for (int frame = 0; frame < 3; ++frame) {
+            if (frame > 0) changeRandomScene(choices, world);
+            const std::string result = compare(renderer, world);
+            if (!result.empty()) {
+                ++failures;
+                ADD_FAILURE() << "crowd " << k << ", frame " << frame << ": " << result;
+                break;
+            }
+        }
+    }
+    EXPECT_EQ(failures, 0);
+}
+
 // A still camera over a still scene: the frames after the first use the
 // hints of the fixed shapes, which must not change a pixel.
 TEST(SceneRenderer, FramesWithKeptTablesMatchTheModel) {

@@ -17,10 +17,25 @@ void FrameTracer::load(const Scene& scene) {
         fixed_.resize(n);
         moving_.resize(n);
     }
+    std::int32_t spheres = 0;
     for (std::int32_t i = 0; i < count_; ++i) {
         objects_[i] = objects[static_cast<std::size_t>(i)];
         records_[i] = ShapeRecord::of(objects_[i]->shape());
         all_[i] = i;
+        spheres += SphereTree::holds(records_[i]) ? 1 : 0;
+    }
+    useTree_ = spheres >= TREE_THRESHOLD;
+    if (useTree_) {
+        tree_.update(records_.data(), count_);
+        others_.reserve(records_.size());
+        others_.clear();
+        for (std::int32_t i = 0; i < count_; ++i) {
+            if (!SphereTree::holds(records_[i])) others_.push_back(i);
+        }
+        fixedMask_.resize(records_.size());
+        movingMask_.resize(records_.size());
+        fixedOthers_.reserve(records_.size());
+        movingOthers_.reserve(records_.size());
     }
     setFixed(nullptr);
 }
@@ -35,18 +50,37 @@ void FrameTracer::setFixed(const std::uint8_t* fixed) {
             moving_[movingCount_++] = i;
         }
     }
+    if (!useTree_) return;
+    fixedOthers_.clear();
+    movingOthers_.clear();
+    movingSpheres_ = 0;
+    for (std::int32_t i = 0; i < count_; ++i) {
+        const bool isFixed = fixed != nullptr && fixed[i] != 0;
+        fixedMask_[i] = isFixed ? 1 : 0;
+        movingMask_[i] = isFixed ? 0 : 1;
+        if (SphereTree::holds(records_[i])) {
+            movingSpheres_ += isFixed ? 0 : 1;
+        } else {
+            (isFixed ? fixedOthers_ : movingOthers_).push_back(i);
+        }
+    }
 }
 
 // The least (distance, index) pair: in one scan in insertion order that is
 // the strict `t < nearest` of Scene::trace, and it stays right when the scan
 // starts from another subset's nearest hit.
 void FrameTracer::addHits(const Ray& ray, const std::int32_t* indices, std::int32_t count, Hit& hit) const {
-    for (std::int32_t k = 0; k < count; ++k) consider(hit, records_[indices[k]].intersect(ray), indices[k]);
+    for (std::int32_t k = 0; k < count; ++k) keepNearer(hit, records_[indices[k]].intersect(ray), indices[k]);
 }
 
 Hit FrameTracer::nearestFixedHit(const Ray& ray) const {
     Hit hit = Hit::none();
-    addHits(ray, fixed_.data(), fixedCount_, hit);
+    if (useTree_) {
+        addHits(ray, fixedOthers_.data(), static_cast<std::int32_t>(fixedOthers_.size()), hit);
+        tree_.addNearest(ray, hit, movingMask_.data());
+    } else {
+        addHits(ray, fixed_.data(), fixedCount_, hit);
+    }
     return hit;
 }
 
@@ -67,7 +101,8 @@ void FrameTracer::trace(const Ray& ray, Vector3& colourOut, int depth) const {
         return;
     }
     Hit hit = Hit::none();
-    addHits(ray, all_.data(), count_, hit);
+    addHits(ray, listedShapes(), listedCount(), hit);
+    if (useTree_) tree_.addNearest(ray, hit, nullptr);
     if (!hit.found()) {
         colourOut = backgroundColour;
         return;
@@ -76,11 +111,12 @@ void FrameTracer::trace(const Ray& ray, Vector3& colourOut, int depth) const {
 }
 
 bool FrameTracer::isOccluded(const Ray& ray, float maxDistance) const {
-    for (std::int32_t i = 0; i < count_; ++i) {
-        const float t = records_[i].intersect(ray);
+    const std::int32_t* listed = listedShapes();
+    for (std::int32_t k = 0; k < listedCount(); ++k) {
+        const float t = records_[listed[k]].intersect(ray);
         if (t >= 0.0f && t < maxDistance) return true;
     }
-    return false;
+    return useTree_ && tree_.occludes(ray, maxDistance);
 }
 
 void FrameTracer::shade(std::int32_t index, const Vector3& direction, const Vector3& point, Vector3& colourOut,

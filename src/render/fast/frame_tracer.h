@@ -7,20 +7,12 @@
 
 #include "math/ray.h"
 #include "math/vector3.h"
+#include "render/fast/hit.h"
 #include "render/fast/shape_record.h"
+#include "render/fast/sphere_tree.h"
 
 class Scene;
 class SceneObject;
-
-// The nearest hit of a ray: which object, and how far along the ray. Plain
-// data, so that arrays of them cost nothing to make; a search starts from none().
-struct Hit {
-    float distance;
-    std::int32_t index;  // -1: nothing met
-
-    static constexpr Hit none() { return {1e9f, -1}; }
-    bool found() const { return index >= 0; }
-};
 
 // What a primary ray meets among the shapes that do not move, worked out
 // once: its nearest hit, and the nearest hit of the mirror ray cast from there.
@@ -80,10 +72,23 @@ public:
     // hints. Null: every shape is searched.
     void setFixed(const std::uint8_t* fixed);
 
+    // Which shapes a search covers: all of them, or the moving ones only.
+    enum class Subset { All, Moving };
+
+    // From this many spheres on they are searched through a SphereTree.
+    static constexpr std::int32_t TREE_THRESHOLD = 128;
+
     const Scene* scene() const { return scene_; }
     std::int32_t objectCount() const { return count_; }
     const ShapeRecord& record(std::int32_t i) const { return records_[i]; }
     const SceneObject* object(std::int32_t i) const { return objects_[i]; }
+
+    // The shapes a shadow ray is tested against one by one (in insertion
+    // order); when usesTree(), the tree's spheres are tested through it after them.
+    const std::int32_t* listedShapes() const { return useTree_ ? others_.data() : all_.data(); }
+    std::int32_t listedCount() const { return useTree_ ? static_cast<std::int32_t>(others_.size()) : count_; }
+    bool usesTree() const { return useTree_; }
+    const SphereTree& tree() const { return tree_; }
 
     // The fixed shapes' part of a primary ray's path.
     PathHint fixedHint(const Ray& ray) const;
@@ -98,15 +103,16 @@ public:
     void traceBatch(const Vector3& origin, const HintedDirection* rays, std::int32_t count, Vector3* colours) const;
 
 private:
-    // Keeps the least (distance, index) pair of the accepted hits.
-    static void consider(Hit& hit, float t, std::int32_t i) {
-        if (t >= 0.0f && (t < hit.distance || (t == hit.distance && i < hit.index))) hit = {t, i};
-    }
     void addHits(const Ray& ray, const std::int32_t* indices, std::int32_t count, Hit& hit) const;
     // addHits for rays[first .. first + n) into hits[first ..], several at a
     // time where vector code is built.
-    void addHitsMany(const RayArrays& rays, std::int32_t first, std::int32_t n, Hit* hits,
-                     const std::int32_t* indices, std::int32_t count) const;
+    void addHitsMany(const RayArrays& rays, std::int32_t first, std::int32_t n, Hit* hits, Subset subset) const;
+    void addListedHits(const RayArrays& rays, std::int32_t first, std::int32_t n, Hit* hits,
+                       const std::int32_t* indices, std::int32_t count) const;
+    // Whether the moving shapes' spheres are searched through the tree.
+    bool treeForMoving() const { return useTree_ && movingSpheres_ >= TREE_THRESHOLD; }
+    // What the tree leaves out of a search of the moving shapes (null: nothing).
+    const std::uint8_t* fixedLeftOut() const { return fixedCount_ > 0 ? fixedMask_.data() : nullptr; }
     // hits[k] gains the moving shapes' hits along the primary ray k.
     void addPrimaryHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n) const;
     Hit nearestFixedHit(const Ray& ray) const;
@@ -123,4 +129,15 @@ private:
     std::vector<std::int32_t> moving_;
     std::int32_t fixedCount_ = 0;
     std::int32_t movingCount_ = 0;
+
+    // Many spheres go in a tree; the shapes it does not hold are listed, all
+    // of them and split into fixed and moving, each in insertion order.
+    SphereTree tree_;
+    bool useTree_ = false;
+    std::vector<std::int32_t> others_;
+    std::vector<std::int32_t> fixedOthers_;
+    std::vector<std::int32_t> movingOthers_;
+    std::vector<std::uint8_t> fixedMask_;   // by shape: 1 when fixed
+    std::vector<std::uint8_t> movingMask_;  // by shape: 1 when not fixed
+    std::int32_t movingSpheres_ = 0;        // moving shapes that the tree holds
 };

@@ -10,7 +10,7 @@
 
 namespace {
 
-// FrameTracer::consider lane by lane: the least (distance, index) pair of the
+// keepNearer lane by lane: the least (distance, index) pair of the
 // accepted hits, among the lanes the shape's test reached.
 template <int N>
 RT_LANE_INLINE void keepNearest(typename Lanes<N>::M reached, typename Lanes<N>::F t, std::int32_t i,

@@ -58,8 +58,9 @@ void lightGroup(const FrameTracer& tracer, const ShadingJob* const* jobs, Vector
                 if (t >= 0.0f && t < distance[l]) open[l] = false;
             }
         };
-        for (std::int32_t s = 0; s < tracer.objectCount(); ++s) {
-            const ShapeRecord& shape = tracer.record(s);
+        const std::int32_t* listed = tracer.listedShapes();
+        for (std::int32_t s = 0; s < tracer.listedCount(); ++s) {
+            const ShapeRecord& shape = tracer.record(listed[s]);
             switch (shape.kind) {
                 case ShapeRecord::Kind::Plane:
                     shadow([&](const Ray& ray) { return shape.planeDistanceOrMiss(ray); });
@@ -70,6 +71,11 @@ void lightGroup(const FrameTracer& tracer, const ShadingJob* const* jobs, Vector
                 case ShapeRecord::Kind::Other:
                     shadow([&](const Ray& ray) { return shape.shape->intersect(ray); });
                     break;
+            }
+        }
+        if (tracer.usesTree()) {
+            for (int l = 0; l < LIGHTING_LANES; ++l) {
+                if (open[l] && tracer.tree().occludes(Ray(jobs[l]->point, towardsLight[l]), distance[l])) open[l] = false;
             }
         }
         for (int l = 0; l < LIGHTING_LANES; ++l) {

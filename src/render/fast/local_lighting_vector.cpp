@@ -61,8 +61,9 @@ RT_LANE_INLINE void lightGroup(const FrameTracer& tracer, const ShadingJob* cons
         // Every shape, each test apart from the others' answers, so that the
         // tests of different shapes run side by side.
         M blocked{};
-        for (std::int32_t s = 0; s < tracer.objectCount(); ++s) {
-            const ShapeRecord& shape = tracer.record(s);
+        const std::int32_t* listed = tracer.listedShapes();
+        for (std::int32_t s = 0; s < tracer.listedCount(); ++s) {
+            const ShapeRecord& shape = tracer.record(listed[s]);
             switch (shape.kind) {
                 case ShapeRecord::Kind::Plane: {
                     const F t = L::planeDistance(shape.vector, shape.scalar, point, towardsLight);
@@ -87,6 +88,14 @@ RT_LANE_INLINE void lightGroup(const FrameTracer& tracer, const ShadingJob* cons
             }
         }
         open &= ~blocked;
+        if (tracer.usesTree()) {
+            for (int l = 0; l < N; ++l) {
+                if (open[l] == 0) continue;
+                const Ray ray(Vector3(point.x[l], point.y[l], point.z[l]),
+                              Vector3(towardsLight.x[l], towardsLight.y[l], towardsLight.z[l]));
+                if (tracer.tree().occludes(ray, distance[l])) open[l] = 0;
+            }
+        }
         if (!L::any(open)) continue;
 
         V sum = L::scaledFromZero(colour, k * q2);  // the diffuse term

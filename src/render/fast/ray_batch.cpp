@@ -101,8 +101,8 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
     }
     for (std::int32_t level = 1;; ++level) {
         for (std::int32_t r = 0; r < n; ++r) mirrorRays.set(r, jobs[from[r]].point, jobs[from[r]].reflected);
-        addHitsMany(mirrorRays, 0, hinted, hits, moving_.data(), movingCount_);
-        addHitsMany(mirrorRays, hinted, n - hinted, hits, all_.data(), count_);
+        addHitsMany(mirrorRays, 0, hinted, hits, Subset::Moving);
+        addHitsMany(mirrorRays, hinted, n - hinted, hits, Subset::All);
         for (std::int32_t r = 0; r < n; ++r) {
             if (hits[r].found()) {
                 const ShadingJob& job = jobs[from[r]];
@@ -151,20 +151,54 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
     }
 }
 
+// With many moving spheres, the listed shapes go through the vector code
+// and the spheres through the tree, ray by ray.
 void FrameTracer::addPrimaryHits(const Vector3& origin, const HintedDirection* rays, Hit* hits,
                                  std::int32_t n) const {
-#ifdef RT_AVX2_COPIES
-    if (cpuHasAvx2()) return addPrimaryHitsVectorAvx2(*this, origin, rays, hits, n, moving_.data(), movingCount_);
-#endif
-#ifdef RT_SIMD_LANES
-    addPrimaryHitsVector(*this, origin, rays, hits, n, moving_.data(), movingCount_);
+    const bool throughTree = treeForMoving();
+    const std::int32_t* indices = throughTree ? movingOthers_.data() : moving_.data();
+    const auto count = throughTree ? static_cast<std::int32_t>(movingOthers_.size()) : movingCount_;
+    if (count > 0) {
+#if defined(RT_AVX2_COPIES)
+        if (cpuHasAvx2()) {
+            addPrimaryHitsVectorAvx2(*this, origin, rays, hits, n, indices, count);
+        } else {
+            addPrimaryHitsVector(*this, origin, rays, hits, n, indices, count);
+        }
+#elif defined(RT_SIMD_LANES)
+        addPrimaryHitsVector(*this, origin, rays, hits, n, indices, count);
 #else
-    for (std::int32_t k = 0; k < n; ++k) addHits(Ray(origin, rays[k].direction), moving_.data(), movingCount_, hits[k]);
+        for (std::int32_t k = 0; k < n; ++k) addHits(Ray(origin, rays[k].direction), indices, count, hits[k]);
 #endif
+    }
+    if (!throughTree) return;
+    const std::uint8_t* leaveOut = fixedLeftOut();
+    for (std::int32_t k = 0; k < n; ++k) tree_.addNearest(Ray(origin, rays[k].direction), hits[k], leaveOut);
 }
 
 void FrameTracer::addHitsMany(const RayArrays& rays, std::int32_t first, std::int32_t n, Hit* hits,
-                              const std::int32_t* indices, std::int32_t count) const {
+                              Subset subset) const {
+    if (n <= 0) return;
+    const bool all = subset == Subset::All;
+    if (!(all ? useTree_ : treeForMoving())) {
+        addListedHits(rays, first, n, hits, all ? all_.data() : moving_.data(), all ? count_ : movingCount_);
+        return;
+    }
+    const std::vector<std::int32_t>& listed = all ? others_ : movingOthers_;
+    addListedHits(rays, first, n, hits, listed.data(), static_cast<std::int32_t>(listed.size()));
+    // A ray the boxes cannot bound meets every sphere of the tree, fixed ones
+    // too: their hits are in the hint already, and the least pair stays the
+    // least when it comes again.
+    const std::uint8_t* leaveOut = all ? nullptr : fixedLeftOut();
+    for (std::int32_t r = first; r < first + n; ++r) {
+        const Ray ray = rays.ray(r);
+        tree_.addNearest(ray, hits[r], SphereTree::bounds(ray) ? leaveOut : nullptr);
+    }
+}
+
+void FrameTracer::addListedHits(const RayArrays& rays, std::int32_t first, std::int32_t n, Hit* hits,
+                                const std::int32_t* indices, std::int32_t count) const {
+    if (count == 0) return;
 #ifdef RT_AVX2_COPIES
     if (cpuHasAvx2()) return addHitsVectorAvx2(*this, rays, first, n, hits, indices, count);
 #endif

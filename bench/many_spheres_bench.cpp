@@ -1,0 +1,91 @@
+// How a frame's cost grows with the number of spheres: the field of
+// many_spheres.h at 640 x 360 on one thread, with the camera still and with
+// it moving every frame, and with every sphere moved every frame.
+#include <benchmark/benchmark.h>
+
+#include "bmpwindow/memory_canvas.h"
+#include "many_spheres.h"
+#include "render/scene_renderer.h"
+
+namespace {
+
+void countFrames(benchmark::State& state) {
+    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// The first frames, which make the tables, are left to the warm-up.
+void ManySpheresStill(benchmark::State& state) {
+    Scene scene;
+    buildManySpheres(scene, static_cast<std::int32_t>(state.range(0)));
+    const PinholeCamera camera = manySpheresCamera();
+    MemoryCanvas canvas(MANY_SPHERES_WIDTH, MANY_SPHERES_HEIGHT);
+    SceneRenderer renderer;
+    for (int k = 0; k < 2; ++k) renderer.render(scene, camera, canvas);
+    for (auto _ : state) {
+        renderer.render(scene, camera, canvas);
+        benchmark::DoNotOptimize(canvas.pixel(320, 180));
+    }
+    countFrames(state);
+}
+
+void ManySpheresMoving(benchmark::State& state) {
+    Scene scene;
+    buildManySpheres(scene, static_cast<std::int32_t>(state.range(0)));
+    MemoryCanvas canvas(MANY_SPHERES_WIDTH, MANY_SPHERES_HEIGHT);
+    SceneRenderer renderer;
+    int frame = 0;
+    for (auto _ : state) {
+        renderer.render(scene, manySpheresCamera(0.002f * static_cast<float>(++frame % 10 - 5)), canvas);
+        benchmark::DoNotOptimize(canvas.pixel(320, 180));
+    }
+    countFrames(state);
+}
+
+// Every sphere nudged up or down each frame, under a still camera: the
+// tree is refitted every frame and no table of fixed shapes holds.
+void ManySpheresAllMoved(benchmark::State& state) {
+    Scene scene;
+    std::vector<Sphere*> spheres = buildManySpheres(scene, static_cast<std::int32_t>(state.range(0)));
+    const PinholeCamera camera = manySpheresCamera();
+    MemoryCanvas canvas(MANY_SPHERES_WIDTH, MANY_SPHERES_HEIGHT);
+    SceneRenderer renderer;
+    float lift = 0.01f;
+    for (auto _ : state) {
+        for (Sphere* s : spheres) s->centre.z += lift;
+        lift = -lift;
+        renderer.render(scene, camera, canvas);
+        benchmark::DoNotOptimize(canvas.pixel(320, 180));
+    }
+    countFrames(state);
+}
+
+// The frame that makes the still camera's tables, after one that moved.
+void ManySpheresTableFrame(benchmark::State& state) {
+    Scene scene;
+    buildManySpheres(scene, static_cast<std::int32_t>(state.range(0)));
+    MemoryCanvas canvas(MANY_SPHERES_WIDTH, MANY_SPHERES_HEIGHT);
+    SceneRenderer renderer;
+    int frame = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const float turn = 0.002f * static_cast<float>(++frame % 10 - 5);
+        renderer.render(scene, manySpheresCamera(turn + 0.001f), canvas);  // moved: no table
+        renderer.render(scene, manySpheresCamera(turn), canvas);           // moved again
+        state.ResumeTiming();
+        renderer.render(scene, manySpheresCamera(turn), canvas);  // still: the tables are made
+        benchmark::DoNotOptimize(canvas.pixel(320, 180));
+    }
+    countFrames(state);
+}
+
+void sizes(benchmark::internal::Benchmark* b) {
+    for (std::int64_t n : {4, 64, 256, 1024, 16384, 65536}) b->Arg(n);
+    b->ArgName("N")->Unit(benchmark::kMillisecond);
+}
+
+}  // namespace
+
+BENCHMARK(ManySpheresStill)->Name("ManySpheres/still")->Apply(sizes);
+BENCHMARK(ManySpheresMoving)->Name("ManySpheres/moving")->Apply(sizes);
+BENCHMARK(ManySpheresAllMoved)->Name("ManySpheres/all_moved")->Apply(sizes);
+BENCHMARK(ManySpheresTableFrame)->Name("ManySpheres/table_frame")->Apply(sizes);

@@ -1,0 +1,90 @@
+#include "render/fast/sphere_scan.h"
+
+#include <cmath>
+
+#include "geometry/sphere.h"
+#include "render/fast/lanes.h"
+
+namespace {
+
+constexpr std::int32_t PAD = 8;  // the widest group of lanes
+
+#ifdef RT_SIMD_LANES
+template <int N>
+RT_LANE_INLINE void scan(const float* xs, const float* ys, const float* zs, const float* radiiSquared,
+                         const std::int32_t* indexes, std::int32_t padded, const Ray& ray, Hit& hit) {
+    using L = Lanes<N>;
+    using F = typename L::F;
+    using M = typename L::M;
+    using D = typename L::D;
+    const typename L::V origin = L::splat(ray.origin);
+    const typename L::V direction = L::splat(ray.direction);
+    F best = L::splat(hit.distance);
+    M bestIndex = L::splatIndex(hit.index);
+    for (std::int32_t k = 0; k < padded; k += N) {
+        const typename L::V centre{L::load(xs + k), L::load(ys + k), L::load(zs + k)};
+        const F radiusSquared = L::load(radiiSquared + k);
+        const typename L::V toCentre = L::minus(centre, origin);
+        const F tca = L::dot(toCentre, direction);
+        const D tcaWide = L::wide(tca);
+        const F d2 = L::narrow(L::wide(L::dot(toCentre, toCentre)) - tcaWide * tcaWide);
+        const M reached = ~(tca < 0.0f) & ~(d2 > radiusSquared);
+        if (!L::any(reached)) continue;
+        const F t = L::narrow(tcaWide - L::sqrt(L::wide(radiusSquared) - L::wide(d2)));
+        const M index = L::loadIndexes(indexes + k);
+        const M accept = reached & (t >= 0.0f) & ((t < best) | ((t == best) & (index < bestIndex)));
+        best = accept ? t : best;
+        bestIndex = accept ? index : bestIndex;
+    }
+    for (int l = 0; l < N; ++l) keepNearer(hit, best[l], bestIndex[l]);
+}
+
+void scanSse(const float* xs, const float* ys, const float* zs, const float* r2, const std::int32_t* indexes,
+             std::int32_t padded, const Ray& ray, Hit& hit) {
+    scan<4>(xs, ys, zs, r2, indexes, padded, ray, hit);
+}
+
+#ifdef RT_AVX2_COPIES
+RT_AVX2_FUNCTION void scanAvx2(const float* xs, const float* ys, const float* zs, const float* r2,
+                               const std::int32_t* indexes, std::int32_t padded, const Ray& ray, Hit& hit) {
+    scan<8>(xs, ys, zs, r2, indexes, padded, ray, hit);
+}
+#endif
+#endif
+
+}  // namespace
+
+void SphereScan::add(const Vector3& centre, float radiusSquared, std::int32_t index) {
+    const auto at = static_cast<std::size_t>(count_++);
+    if (x_.size() < at + PAD) {
+        const std::size_t size = 2 * (at + PAD);
+        x_.resize(size), y_.resize(size), z_.resize(size), radiusSquared_.resize(size), index_.resize(size);
+    }
+    x_[at] = centre.x, y_[at] = centre.y, z_[at] = centre.z, radiusSquared_[at] = radiusSquared, index_[at] = index;
+}
+
+// A sphere of squared radius -infinity is never reached: d2 > -infinity,
+// or d2 is NaN and so is t, which is never accepted.
+void SphereScan::finish() {
+    for (auto at = static_cast<std::size_t>(count_); at % PAD != 0; ++at) {
+        x_[at] = y_[at] = z_[at] = 0.0f;
+        radiusSquared_[at] = -INFINITY;
+        index_[at] = 0;
+    }
+}
+
+void SphereScan::addNearest(const Ray& ray, Hit& hit) const {
+    if (count_ == 0) return;
+#ifdef RT_SIMD_LANES
+    const std::int32_t padded = (count_ + PAD - 1) / PAD * PAD;
+#ifdef RT_AVX2_COPIES
+    if (cpuHasAvx2()) return scanAvx2(x_.data(), y_.data(), z_.data(), radiusSquared_.data(), index_.data(), padded, ray, hit);
+#endif
+    scanSse(x_.data(), y_.data(), z_.data(), radiusSquared_.data(), index_.data(), padded, ray, hit);
+#else
+    for (std::int32_t k = 0; k < count_; ++k) {
+        const auto at = static_cast<std::size_t>(k);
+        keepNearer(hit, sphereDistance(Vector3(x_[at], y_[at], z_[at]), radiusSquared_[at], ray), index_[at]);
+    }
+#endif
+}

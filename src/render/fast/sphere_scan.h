@@ -1,0 +1,28 @@
+// SphereScan: every sphere of a list tested against one ray, several
+// spheres at a time: for the rays a tree cannot narrow down.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "math/ray.h"
+#include "render/fast/hit.h"
+
+// The spheres as arrays of floats in insertion order, padded to a whole
+// number of vector groups with spheres no ray meets.
+class SphereScan {
+public:
+    void clear() { count_ = 0; }
+    void add(const Vector3& centre, float radiusSquared, std::int32_t index);
+    // Pads the arrays; call after the last add.
+    void finish();
+
+    // hit gains the least (distance, index) pair of the spheres' hits along
+    // ray: the sphere test of the model, lane by lane, so the same bits.
+    void addNearest(const Ray& ray, Hit& hit) const;
+
+private:
+    std::int32_t count_ = 0;
+    std::vector<float> x_, y_, z_, radiusSquared_;
+    std::vector<std::int32_t> index_;
+};

@@ -1,0 +1,96 @@
+// SphereTree: a bounding volume hierarchy over a frame's spheres, so that a
+// ray meets the few spheres near it instead of all of them.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "math/ray.h"
+#include "render/fast/shape_record.h"
+#include "render/fast/sphere_scan.h"
+
+struct Hit;
+
+// A binary tree of boxes over the spheres of a frame's shapes, whose leaves
+// hold a few spheres each. A query tests only the spheres of the leaves whose
+// boxes the ray may reach, each with the sphere test of the model, and keeps
+// the least (distance, index) pair, as one scan in insertion order keeps it:
+// the order in which the tree meets them changes no answer.
+//
+// When a box may be passed over. The model's sphere test is not the exact
+// geometry: for a direction of length s it accepts a centre at distance a
+// along the ray and b from it when b² <= r² + (s² - 1)a², and its float and
+// double steps move that border by at most 1e-6 (a² + b²) (the centre's
+// offset, |L|², tca and d2 each rounded to float once: under 6e-7 together
+// for s² <= 2). So an accepted centre lies within (r + K a)(1 + 1e-6) of the
+// ray's line with K² = max(0, s² - 1) + 4e-6: a cone about the ray that
+// widens with distance, four times wider than the rounding asks. A box
+// holds each sphere grown by 4e-6 of its radius, its corners rounded outwards;
+// a ray tests each box grown by K times the farthest distance along the ray
+// of any point in it, and that test's float rounding (a few 1e-7 of those
+// distances) is covered by a further 1e-5 of them. The distance a hit may
+// have is bounded likewise: no less than where the ray enters the grown box,
+// less |s - 1| times that farthest distance, less 1e-5 of both, so a box
+// whose bound exceeds the nearest hit so far holds no nearer one (and no tie).
+//
+// Rays the cone cannot bound (a non-finite or very far origin or direction,
+// or s² outside [0.25, 2]) test every sphere of the tree. Spheres with a
+// non-finite or very far centre, or a radius or squared radius at or below 0
+// or not finite, are not held: the caller tests those with the other shapes.
+class SphereTree {
+public:
+    // Spheres the tree may hold: those whose boxes are finite.
+    static bool holds(const ShapeRecord& record);
+
+    // Brings the tree up to the shapes of this frame: built anew when the
+    // set of spheres it holds changed, refitted when only their centres did
+    // (and built anew when a refit has made its boxes much worse).
+    void update(const ShapeRecord* records, std::int32_t count);
+
+    std::int32_t size() const { return static_cast<std::int32_t>(members_.size()); }
+
+    // hit gains the spheres' hits along ray; shapes with leaveOut[index] != 0
+    // are left out (null: none).
+    void addNearest(const Ray& ray, Hit& hit, const std::uint8_t* leaveOut) const;
+    // Whether a sphere is met at a distance in [0, maxDistance).
+    bool occludes(const Ray& ray, float maxDistance) const;
+
+    // Whether the cone bounds this ray; the others test every sphere.
+    static bool bounds(const Ray& ray);
+
+    // The tree's parts, for tests of its shape.
+    struct Box {
+        float lo[3];
+        float hi[3];
+    };
+    struct Node {
+        Box box;
+        std::int32_t start;  // leaf: its first member; inner: the second child (the first follows the node)
+        std::int32_t count;  // leaf: its number of members; inner: 0
+    };
+    struct Member {
+        Vector3 centre;
+        float radiusSquared;
+        std::int32_t index;  // of the shape in the frame
+    };
+    const std::vector<Node>& nodes() const { return nodes_; }
+    const std::vector<Member>& members() const { return members_; }
+    // The box that holds a sphere, with the margin above.
+    static Box boxOf(const Vector3& centre, float radiusSquared);
+    std::int32_t builds() const { return builds_; }
+
+private:
+    void build();
+    std::int32_t buildNode(std::int32_t begin, std::int32_t end, std::int32_t depth);
+    void refit();
+    void fillScan();
+    double boxCost() const;
+
+    std::vector<Node> nodes_;
+    std::vector<Member> members_;  // in leaf order
+    std::vector<std::int32_t> slot_;  // shape index -> member, or -1
+    SphereScan scan_;                 // the members in insertion order, for rays the boxes cannot bound
+    float largest_ = 0.0f;  // the largest radius, rounded up
+    double builtCost_ = 0.0;
+    std::int32_t builds_ = 0;
+};

@@ -1,0 +1,231 @@
+// SphereTree: its shape (every sphere in one leaf, every box around its
+// spheres with the margin), and its answers against one scan of every
+// sphere, for rays of every length, grazing rays, ties and refits.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "geometry/sphere.h"
+#include "render/fast/hit.h"
+#include "render/fast/sphere_tree.h"
+
+namespace {
+
+struct Field {
+    std::vector<std::unique_ptr<Sphere>> spheres;
+    std::vector<ShapeRecord> records;
+
+    void refresh() {
+        records.clear();
+        for (const auto& s : spheres) records.push_back(ShapeRecord::of(s.get()));
+    }
+};
+
+// n spheres in a 20-unit cube, with duplicates, tiny, huge and far ones,
+// and a few the tree may not hold (radius 0, negative, NaN, infinite centre).
+Field makeField(std::mt19937& random, int n) {
+    std::uniform_real_distribution<float> in(-10.0f, 10.0f);
+    std::uniform_real_distribution<float> size(0.05f, 1.5f);
+    Field f;
+    f.spheres.reserve(static_cast<std::size_t>(n));
+    for (int k = 0; k < n; ++k) {
+        const int kind = static_cast<int>(random() % 40);
+        Vector3 centre(in(random), in(random), in(random));
+        float r = size(random);
+        if (kind == 0 && k > 0) {
+            const Sphere& twin = *f.spheres[random() % static_cast<unsigned>(k)];
+            f.spheres.push_back(std::make_unique<Sphere>(twin.centre, twin.radius()));
+            continue;
+        }
+        if (kind == 1) r = 1e-6f;
+        if (kind == 2) r = 1e6f;
+        if (kind == 3) centre = Vector3(1e6f, in(random), -1e6f);
+        if (kind == 4) r = 0.0f;
+        if (kind == 5) r = -1.0f;
+        if (kind == 6) r = std::numeric_limits<float>::quiet_NaN();
+        if (kind == 7) centre.x = std::numeric_limits<float>::infinity();
+        f.spheres.push_back(std::make_unique<Sphere>(centre, r));
+    }
+    f.refresh();
+    return f;
+}
+
+// A ray whose direction's length is s, as mirror rays off spheres have.
+Ray makeRay(std::mt19937& random, float s) {
+    std::uniform_real_distribution<float> in(-12.0f, 12.0f);
+    Vector3 d = normalized(Vector3(in(random), in(random), in(random)));
+    return Ray(Vector3(in(random), in(random), in(random)), d.scaled(s));
+}
+
+Hit scanAll(const Field& f, const Ray& ray, const std::uint8_t* leaveOut) {
+    Hit hit = Hit::none();
+    for (std::size_t i = 0; i < f.records.size(); ++i) {
+        if (!SphereTree::holds(f.records[i]) || (leaveOut != nullptr && leaveOut[i] != 0)) continue;
+        keepNearer(hit, f.records[i].intersect(ray), static_cast<std::int32_t>(i));
+    }
+    return hit;
+}
+
+bool scanOccludes(const Field& f, const Ray& ray, float maxDistance) {
+    for (const ShapeRecord& r : f.records) {
+        if (!SphereTree::holds(r)) continue;
+        const float t = r.intersect(ray);
+        if (t >= 0.0f && t < maxDistance) return true;
+    }
+    return false;
+}
+
+// Every sphere the tree holds is in exactly one leaf, and every box holds
+// the boxes of its spheres (grown by the stated margin) and of its children.
+void expectWellFormed(const SphereTree& tree, const Field& f) {
+    std::vector<int> seen(f.records.size(), 0);
+    const auto& nodes = tree.nodes();
+    const auto contains = [](const SphereTree::Box& outer, const SphereTree::Box& inner) {
+        for (int a = 0; a < 3; ++a) {
+            if (!(outer.lo[a] <= inner.lo[a] && inner.hi[a] <= outer.hi[a])) return false;
+        }
+        return true;
+    };
+    int badBoxes = 0;
+    for (std::size_t k = 0; k < nodes.size(); ++k) {
+        const SphereTree::Node& node = nodes[k];
+        if (node.count > 0) {
+            for (std::int32_t m = node.start; m < node.start + node.count; ++m) {
+                const SphereTree::Member& member = tree.members()[static_cast<std::size_t>(m)];
+                ++seen[static_cast<std::size_t>(member.index)];
+                const ShapeRecord& r = f.records[static_cast<std::size_t>(member.index)];
+                const double radius = std::sqrt(static_cast<double>(r.scalar)) * (1.0 + 4e-6);
+                const float c[3] = {r.vector.x, r.vector.y, r.vector.z};
+                for (int a = 0; a < 3; ++a) {
+                    badBoxes += !(node.box.lo[a] <= c[a] - radius && c[a] + radius <= node.box.hi[a]);
+                }
+            }
+        } else {
+            badBoxes += !contains(node.box, nodes[k + 1].box);
+            badBoxes += !contains(node.box, nodes[static_cast<std::size_t>(node.start)].box);
+        }
+    }
+    EXPECT_EQ(badBoxes, 0);
+    for (std::size_t i = 0; i < f.records.size(); ++i) {
+        EXPECT_EQ(seen[i], SphereTree::holds(f.records[i]) ? 1 : 0) << "sphere " << i;
+    }
+}
+
+// The tree against one scan of every sphere, for many rays of lengths from
+// 0.6 to 300 (past what the boxes bound), half of them leaving out a set.
+void expectSameAnswers(const SphereTree& tree, const Field& f, std::mt19937& random, int rays) {
+    std::vector<std::uint8_t> leaveOut(f.records.size());
+    for (auto& b : leaveOut) b = random() % 3 == 0;
+    static constexpr float lengths[] = {1.0f, 1.0f, 1.0f, 1.0000001f, 0.6f, 1.001f, 1.05f, 1.5f, 3.0f, 40.0f, 300.0f};
+    int differing = 0;
+    for (int k = 0; k < rays; ++k) {
+        const Ray ray = makeRay(random, lengths[random() % (sizeof lengths / sizeof lengths[0])]);
+        const std::uint8_t* out = k % 2 == 0 ? nullptr : leaveOut.data();
+        Hit got = Hit::none();
+        tree.addNearest(ray, got, out);
+        const Hit want = scanAll(f, ray, out);
+        differing += got.index != want.index || got.distance != want.distance;
+        const float limit = want.found() ? want.distance * 1.5f : 50.0f;
+        differing += tree.occludes(ray, limit) != scanOccludes(f, ray, limit);
+    }
+    EXPECT_EQ(differing, 0);
+}
+
+TEST(SphereTree, HoldsEverySphereOnceInBoxesWithTheirMargin) {
+    std::mt19937 random(1);
+    for (int n : {1, 5, 16, 200, 3000}) {
+        Field f = makeField(random, n);
+        SphereTree tree;
+        tree.update(f.records.data(), static_cast<std::int32_t>(f.records.size()));
+        expectWellFormed(tree, f);
+        // Moved spheres are refitted, still well formed.
+        for (std::size_t i = 0; i < f.spheres.size(); i += 3) f.spheres[i]->centre.y += 0.7f;
+        f.refresh();
+        tree.update(f.records.data(), static_cast<std::int32_t>(f.records.size()));
+        expectWellFormed(tree, f);
+    }
+}
+
+TEST(SphereTree, AnswersAsOneScanOfEverySphere) {
+    std::mt19937 random(2);
+    for (int n : {20, 300, 2000}) {
+        const Field f = makeField(random, n);
+        SphereTree tree;
+        tree.update(f.records.data(), static_cast<std::int32_t>(f.records.size()));
+        expectSameAnswers(tree, f, random, 3000);
+    }
+}
+
+// Rays that graze spheres: each sphere's radius set to where the sphere test
+// turns from hit to miss for one ray, then moved a few units in the last place.
+TEST(SphereTree, GrazingRaysAnswerAsTheSphereTest) {
+    std::mt19937 random(3);
+    std::uniform_real_distribution<float> in(-8.0f, 8.0f);
+    int differing = 0;
+    for (int trial = 0; trial < 400; ++trial) {
+        const float s = trial % 3 == 0 ? 1.0f : 1.0f + 0.02f * static_cast<float>(trial % 7);
+        const Ray ray = makeRay(random, s);
+        Field f;
+        for (int k = 0; k < 40; ++k) {
+            Vector3 centre = ray.origin;
+            centre.addScaled(ray.direction, in(random) + 9.0f);
+            centre += Vector3(in(random), in(random), in(random)).scaled(0.1f);
+            const Vector3 toCentre = centre - ray.origin;
+            const float tca = dot(toCentre, ray.direction);
+            const double tcaWide = tca;
+            float r = std::sqrt(std::max(0.0f, static_cast<float>(toCentre.lengthSquared() - tcaWide * tcaWide)));
+            const int ulps = static_cast<int>(random() % 7) - 3;
+            for (int u = 0; u < std::abs(ulps); ++u) r = std::nextafter(r, ulps > 0 ? 1e30f : 0.0f);
+            f.spheres.push_back(std::make_unique<Sphere>(centre, r));
+        }
+        f.refresh();
+        SphereTree tree;
+        tree.update(f.records.data(), static_cast<std::int32_t>(f.records.size()));
+        Hit got = Hit::none();
+        tree.addNearest(ray, got, nullptr);
+        const Hit want = scanAll(f, ray, nullptr);
+        differing += got.index != want.index || got.distance != want.distance;
+    }
+    EXPECT_EQ(differing, 0);
+}
+
+// Twins at one distance: the one added first, wherever the tree put them.
+TEST(SphereTree, TiesGoToTheSphereAddedFirst) {
+    Field f;
+    for (int k = 0; k < 300; ++k) f.spheres.push_back(std::make_unique<Sphere>(Vector3(static_cast<float>(k % 30), 0.0f, 5.0f), 0.5f));
+    f.refresh();
+    SphereTree tree;
+    tree.update(f.records.data(), static_cast<std::int32_t>(f.records.size()));
+    for (int k = 0; k < 30; ++k) {
+        Hit hit = Hit::none();
+        tree.addNearest(Ray(Vector3(static_cast<float>(k), 0.0f, 0.0f), Vector3(0.0f, 0.0f, 1.0f)), hit, nullptr);
+        EXPECT_EQ(hit.index, k);
+        EXPECT_EQ(hit.distance, 4.5f);
+    }
+}
+
+// A tree kept through rounds of ever larger moves (refitted, or built anew
+// when its boxes grew too wide) answers as one scan of the moved spheres.
+TEST(SphereTree, AKeptTreeFollowsMovedSpheres) {
+    std::mt19937 random(4);
+    Field f = makeField(random, 1500);
+    SphereTree kept;
+    kept.update(f.records.data(), static_cast<std::int32_t>(f.records.size()));
+    std::uniform_real_distribution<float> step(-1.0f, 1.0f);
+    for (int round = 0; round < 6; ++round) {
+        for (auto& s : f.spheres) {
+            if (random() % 2 == 0) s->centre += Vector3(step(random), step(random), step(random)).scaled(static_cast<float>(round));
+        }
+        f.refresh();
+        kept.update(f.records.data(), static_cast<std::int32_t>(f.records.size()));
+        expectWellFormed(kept, f);
+        std::mt19937 rays(100 + static_cast<unsigned>(round));
+        expectSameAnswers(kept, f, rays, 1000);
+    }
+}
+
+}  // namespace
