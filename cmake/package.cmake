@@ -31,13 +31,20 @@ if(TARGET bundled_png)
   set(rt_bundled_png ON)
   set_target_properties(bundled_png PROPERTIES OUTPUT_NAME raytracer-libpng)
   set_target_properties(bundled_zlib PROPERTIES OUTPUT_NAME raytracer-zlib)
-  list(APPEND rt_libraries bundled_png bundled_zlib)
 endif()
 
-install(TARGETS ${rt_libraries} EXPORT raytracerTargets
-        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
-        INCLUDES DESTINATION ${RT_INSTALL_INCLUDEDIR})
-install(EXPORT raytracerTargets NAMESPACE raytracer:: DESTINATION ${rt_package_dir})
+# One export set per library, so that the package loads only the libraries a
+# program names, and looks only for what those need from the system.
+foreach(library IN LISTS rt_libraries)
+  set(exported ${library})
+  if(library STREQUAL "png" AND rt_bundled_png)
+    list(APPEND exported bundled_png bundled_zlib)
+  endif()
+  install(TARGETS ${exported} EXPORT raytracer-${library}-targets
+          ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+          INCLUDES DESTINATION ${RT_INSTALL_INCLUDEDIR})
+  install(EXPORT raytracer-${library}-targets NAMESPACE raytracer:: DESTINATION ${rt_package_dir})
+endforeach()
 
 # The platform seam: what only the backends (and their tests) include. An SDL
 # program's own event loop hands its events to windowProc, so that one is public
@@ -65,16 +72,20 @@ install(DIRECTORY
         FILES_MATCHING PATTERN "*.h" ${rt_exclusions})
 install(FILES ${rt_generated}/include/raytracer_version.h DESTINATION ${RT_INSTALL_INCLUDEDIR})
 
-# What the installed targets link from the system, for the package to find.
-set(rt_find_dependencies "")
-if(RT_BACKEND STREQUAL "sdl2")
-  string(APPEND rt_find_dependencies "find_dependency(SDL2)\nfind_dependency(SDL2_ttf)\nfind_dependency(Fontconfig)\n")
-  if(UNIX AND NOT APPLE)  # as src/CMakeLists.txt links X11
-    string(APPEND rt_find_dependencies "find_dependency(X11)\n")
-  endif()
-endif()
+# What the installed targets link from the system, for the package to find:
+# package names as find_package takes them.
+set(rt_png_dependencies "")
 if(NOT rt_bundled_png)
-  string(APPEND rt_find_dependencies "find_dependency(PNG)\n")
+  set(rt_png_dependencies PNG)
+endif()
+set(rt_window_dependencies "")
+set(rt_window_needs "user32, gdi32")
+if(RT_BACKEND STREQUAL "sdl2")
+  set(rt_window_dependencies SDL2 SDL2_ttf Fontconfig)
+  if(UNIX AND NOT APPLE)  # as src/CMakeLists.txt links X11
+    list(APPEND rt_window_dependencies X11)
+  endif()
+  list(JOIN rt_window_dependencies ", " rt_window_needs)
 endif()
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/raytracerConfig.cmake.in
                               ${rt_generated}/raytracerConfig.cmake

@@ -1,6 +1,7 @@
 // Renders the demo's frames between two times at a frame rate, on several
 // threads, into numbered PNG files or one animated WebP.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "animation/frame_scheduler.h"
 #include "animation/interrupt.h"
 #include "animation/progress_line.h"
+#include "raytracer_version.h"
 #include "timing/stopwatch.h"
 #ifdef RT_HAVE_WEBP
 #include "animation/webp_animation.h"
@@ -18,12 +20,33 @@
 
 namespace {
 
+const char* const usageLine =
+    "usage: render-animation --from T0 --to T1 --fps F --out DIR/NAME-%05d.png|FILE.webp"
+    " [--frames A:B] [--jobs N] [--skip-existing] [--quiet]\n";
+
 int usage(const std::string& why) {
     std::fprintf(stderr, "render-animation: %s\n", why.c_str());
-    std::fputs("usage: render-animation --from T0 --to T1 --fps F --out DIR/NAME-%05d.png|FILE.webp"
-               " [--frames A:B] [--jobs N] [--quiet]\n",
-               stderr);
+    std::fputs(usageLine, stderr);
     return 2;
+}
+
+int help() {
+    std::fputs(usageLine, stdout);
+    std::fputs("Renders the demo's frames at T0 + k / F, k = 0, 1, ... while before T1, as numbered PNG files\n"
+               "or one lossless animated WebP.\n"
+               "  --from T0         the time of frame 0, in seconds\n"
+               "  --to T1           the end of the animation, later than T0 and not included\n"
+               "  --fps F           frames per second, above 0 and at most 1000\n"
+               "  --out PATTERN     one PNG per frame, named by a pattern with one integer field (%05d),\n"
+               "                    or one animated WebP when the name ends in .webp\n"
+               "  --frames A:B      only frames A to B - 1 (PNG output)\n"
+               "  --jobs N          frames made on N threads at once, 1 to 256 (default: one per core)\n"
+               "  --skip-existing   leave the frames whose files are there already and make the rest (PNG output)\n"
+               "  --quiet           no progress line and no closing line\n"
+               "  --help            print this help and exit\n"
+               "  --version         print the version and exit\n",
+               stdout);
+    return 0;
 }
 
 int cannotWrite(const std::string& error) {
@@ -36,11 +59,22 @@ int defaultJobs() {
     return n == 0 ? 1 : static_cast<int>(n < 256 ? n : 256);
 }
 
-std::string where(const AnimationOptions& options) {
+// The files of frames first to last, or the WebP.
+std::string where(const AnimationOptions& options, std::int64_t first, std::int64_t last) {
     if (!options.pattern) return options.webpPath;
-    const std::string first = options.pattern->name(options.range.first);
-    if (options.range.size() == 1) return first;
-    return first + " to " + options.pattern->name(options.range.last - 1);
+    if (first == last) return options.pattern->name(first);
+    return options.pattern->name(first) + " to " + options.pattern->name(last);
+}
+
+// The frames of the range still to make. A file under a frame's name is
+// whole, as files are only ever renamed into place, so it is kept.
+std::vector<std::int64_t> framesMissing(const AnimationOptions& options) {
+    std::vector<std::int64_t> missing;
+    for (std::int64_t k = options.range.first; k < options.range.last; ++k) {
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(options.pattern->name(k), error)) missing.push_back(k);
+    }
+    return missing;
 }
 
 }  // namespace
@@ -49,47 +83,72 @@ int main(int argc, char** argv) {
     AnimationOptions options;
     std::string why;
     if (!parseAnimationOptions(argc, argv, defaultJobs(), options, why)) return usage(why);
+    if (options.help) return help();
+    if (options.version) {
+        std::puts("render-animation (raytracer) " RAYTRACER_VERSION);
+        return 0;
+    }
 #ifndef RT_HAVE_WEBP
     if (!options.pattern) return usage("this build writes PNG files only, not WebP");
 #endif
 
+    // The scheduler works through positions 0 to n - 1; frameAt maps them to
+    // frame numbers, which skip the frames already there.
+    std::vector<std::int64_t> missing;
+    if (options.skipExisting) missing = framesMissing(options);
+    const std::int64_t n = options.skipExisting ? static_cast<std::int64_t>(missing.size()) : options.range.size();
+    const std::int64_t kept = options.range.size() - n;
+    const auto frameAt = [&](std::int64_t i) {
+        return options.skipExisting ? missing[static_cast<std::size_t>(i)] : options.range.first + i;
+    };
+    if (n == 0) {
+        if (!options.quiet) {
+            std::fprintf(stderr, "render-animation: all %lld frames were there already\n", static_cast<long long>(kept));
+        }
+        return 0;
+    }
+
     // Before any work: a missing directory or a read-only one shows at once.
     std::string error;
-    if (!canCreateBeside(options.pattern ? options.pattern->name(options.range.first) : options.webpPath, error)) {
+    if (!canCreateBeside(options.pattern ? options.pattern->name(frameAt(0)) : options.webpPath, error)) {
         return cannotWrite(error);
     }
     catchInterrupt();
 
     const Stopwatch watch;
     const bool onTerminal = !options.quiet && stderrIsTerminal();
-    ProgressLine progress(onTerminal ? stderr : nullptr, options.range.size(), 0.0);
+    ProgressLine progress(onTerminal ? stderr : nullptr, n, 0.0);
     progress.update(0, 0.0);
 #ifdef RT_HAVE_WEBP
     std::unique_ptr<WebpAnimation> webp;
     if (!options.pattern) webp = std::make_unique<WebpAnimation>(demoFrameSize, demoFrameSize, options.sequence.fps);
 #endif
-    const FrameSink sink = [&](std::int64_t k, FrameSlot& slot) {
+    const FrameSink sink = [&](std::int64_t i, FrameSlot& slot) {
         bool ok = slot.error.empty();
         if (!ok) {
             error = slot.error;
         } else if (options.pattern) {
-            ok = writeFileWhole(options.pattern->name(k), slot.encoded.data(), slot.encoded.size(), error);
+            ok = writeFileWhole(options.pattern->name(frameAt(i)), slot.encoded.data(), slot.encoded.size(), error);
         } else {
 #ifdef RT_HAVE_WEBP
             ok = webp->add(slot.canvas.surface(), error);
             if (!ok) error = options.webpPath + ": " + error;
 #endif
         }
-        progress.update(k - options.range.first + 1, watch.elapsed());
+        progress.update(i + 1, watch.elapsed());
         return ok;
+    };
+    const FrameWorkFactory makeDemoWork = demoFrameWork(options.sequence, options.pattern.has_value());
+    const FrameWorkFactory makeWork = [&] {
+        FrameWork make = makeDemoWork();
+        return FrameWork([&frameAt, make](std::int64_t i, FrameSlot& slot) { make(frameAt(i), slot); });
     };
     ScheduleOptions schedule;
     schedule.jobs = options.jobs;
     schedule.width = demoFrameSize;
     schedule.height = demoFrameSize;
     schedule.stop = &interruptFlag();
-    const ScheduleEnd end =
-        renderFrames(options.range, schedule, demoFrameWork(options.sequence, options.pattern.has_value()), sink);
+    const ScheduleEnd end = renderFrames(FrameRange{0, n}, schedule, makeWork, sink);
 
     if (end != ScheduleEnd::done) progress.breakLine();
     if (end == ScheduleEnd::stopped) {
@@ -108,9 +167,9 @@ int main(int argc, char** argv) {
         }
     }
 #endif
-    const std::int64_t n = options.range.size();
-    const std::string summary = "render-animation: " + std::to_string(n) + (n == 1 ? " frame" : " frames") +
-                                " written to " + where(options) + " in " + describeDuration(watch.elapsed());
+    std::string summary = "render-animation: " + std::to_string(n) + (n == 1 ? " frame" : " frames") + " written to " +
+                          where(options, frameAt(0), frameAt(n - 1)) + " in " + describeDuration(watch.elapsed());
+    if (kept > 0) summary += ", " + std::to_string(kept) + (kept == 1 ? " was" : " were") + " there already";
     // The progress line is for a terminal only; the summary is for a log too.
     if (onTerminal) {
         progress.finish(summary);

@@ -12,13 +12,28 @@
 #include "app/frame_renderer.h"
 #include "bmpwindow/memory_canvas.h"
 #include "png/png_image.h"
+#include "raytracer_version.h"
 #include "timing/stopwatch.h"
 
 namespace {
 
+const char* const usageLine = "usage: render-frame --time SECONDS [--repeat N] --out FILE.png\n";
+
 int usage() {
-    std::fputs("usage: render-frame --time SECONDS [--repeat N] --out FILE.png\n", stderr);
+    std::fputs(usageLine, stderr);
     return 2;
+}
+
+int help() {
+    std::fputs(usageLine, stdout);
+    std::fputs("Renders the demo's frame at an animation time into a 400 x 400 PNG, as the window shows it.\n"
+               "  --time SECONDS  the animation time, a finite number of seconds\n"
+               "  --repeat N      render the frame N times, 1 to 1000000, and print the time per frame\n"
+               "  --out FILE.png  the file to write\n"
+               "  --help          print this help and exit\n"
+               "  --version       print the version and exit\n",
+               stdout);
+    return 0;
 }
 
 // A finite number with nothing after it, as a float the way the stopwatch reading is converted.
@@ -61,6 +76,11 @@ int main(int argc, char** argv) {
     const char* outPath = nullptr;
     const char* repeatText = nullptr;
     for (int i = 1; i < argc; i += 2) {
+        if (std::strcmp(argv[i], "--help") == 0) return help();
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::puts("render-frame (raytracer) " RAYTRACER_VERSION);
+            return 0;
+        }
         if (i + 1 >= argc) return usage();
         if (std::strcmp(argv[i], "--time") == 0 && timeText == nullptr) {
             timeText = argv[i + 1];

@@ -7,6 +7,9 @@
 
 // The geometric test: the near surface along a unit direction, or
 // MISS_DISTANCE. Shared by Sphere::intersect and the renderer's inlined tests.
+// For a direction of length s it accepts a centre at distance a along the ray
+// and b from it when b^2 <= r^2 + (s^2 - 1) a^2: a cone that widens with
+// distance rather than a cylinder of radius r.
 inline float sphereDistance(const Vector3& centre, float radiusSquared, const Ray& ray) {
     const Vector3 toCentre = centre - ray.origin;
     const float tca = dot(toCentre, ray.direction);
@@ -31,6 +34,9 @@ public:
     float intersect(const Ray& ray) const override { return sphereDistance(centre, radiusSquared_, ray); }
 
     // Not renormalised: slightly off the surface it is slightly off unit length.
+    // The scene shades at 0.999 of the hit distance, just outside the sphere,
+    // so the normal there, and the mirror ray made from it, is a little longer
+    // than 1; along a chain of mirrors the excess compounds.
     Vector3 normalAt(const Vector3& point) const override { return sphereNormal(centre, inverseRadius_, point); }
 
     float radius() const { return radius_; }

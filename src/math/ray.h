@@ -3,8 +3,10 @@
 
 #include "math/vector3.h"
 
-// A half-line. The direction is kept as given: callers pass unit vectors,
-// and the sphere test's distances are only right for those.
+// A half-line. The direction is kept as given and never renormalised. The
+// model's own mirror rays off spheres are a little longer than unit (see
+// Sphere::normalAt), so a shape of a user's own receives such rays too and
+// should not assume a unit direction.
 struct Ray {
     Vector3 origin;
     Vector3 direction;

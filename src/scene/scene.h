@@ -37,6 +37,9 @@ public:
     const std::vector<Light*>& lights() const { return lights_; }
 
     // The colour seen along ray. depth is the number of mirror bounces behind it.
+    // Mirror rays are traced as made, not renormalised: off a sphere they are a
+    // little longer than unit, and every shape, a user's own too, is asked
+    // about them as they are (see Sphere).
     void trace(const Ray& ray, Vector3& colourOut, int depth = 0) const;
 
     // Whether something is met at a distance in [0, maxDistance).

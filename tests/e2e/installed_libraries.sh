@@ -49,6 +49,55 @@ else
     fail "the examples do not build against the prefix: $(tail -n 30 "$work/examples.log")"
 fi
 
+# A headless program that names its components, where any look for the
+# window system's packages fails the configuration: a Find module of each
+# name that stops with an error comes first on the module path, before
+# CMake's own modules and any package's config file.
+echo "== a headless program with find_package COMPONENTS render png"
+mkdir -p "$work/poison" "$work/headless"
+for dependency in SDL2 SDL2_ttf Fontconfig X11; do
+    echo "message(FATAL_ERROR \"looked for $dependency\")" >"$work/poison/Find$dependency.cmake"
+done
+cat >"$work/headless/CMakeLists.txt" <<EOF
+cmake_minimum_required(VERSION 3.25)
+project(headless LANGUAGES CXX)
+set(CMAKE_CXX_STANDARD 20)
+find_package(raytracer 1.0 REQUIRED COMPONENTS \${COMPONENTS})
+foreach(library tracer timing canvas render png bmpwindow)
+  if(TARGET raytracer::\${library})
+    list(APPEND loaded \${library})
+  endif()
+endforeach()
+message(STATUS "loaded: \${loaded}")
+if(TARGET raytracer::render AND TARGET raytracer::png)
+  add_executable(own-scene $root/examples/own_scene.cpp)
+  target_link_libraries(own-scene PRIVATE raytracer::render raytracer::png)
+endif()
+EOF
+configure_headless() {  # configure_headless NAME COMPONENTS
+    cmake -S "$work/headless" -B "$work/headless-$1" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_BUILD_TYPE=Release \
+          -DCMAKE_MODULE_PATH="$work/poison" -DCOMPONENTS="$2" >"$work/headless-$1.log" 2>&1
+}
+if configure_headless render-png "render;png" &&
+   cmake --build "$work/headless-render-png" >>"$work/headless-render-png.log" 2>&1; then
+    grep -q -- "-- loaded: tracer;canvas;render;png$" "$work/headless-render-png.log" ||
+        fail "COMPONENTS render png loaded $(grep -- '-- loaded:' "$work/headless-render-png.log")"
+    grep -lE 'SDL2|fontconfig|libX11|-lX11' "$work/headless-render-png/CMakeFiles/own-scene.dir/"{flags.make,link.txt} &&
+        fail "the headless program is compiled or linked with the window system's libraries"
+    "$work/headless-render-png/own-scene" "$work/own-scene-headless.png" || fail "the headless own-scene failed"
+    check_picture "COMPONENTS render png" "$work/own-scene-headless.png"
+else
+    fail "COMPONENTS render png does not build with the window system's packages out of reach:" \
+         "$(tail -n 20 "$work/headless-render-png.log")"
+fi
+# The same trap catches bmpwindow, which does need them; a component of no
+# such name is refused.
+configure_headless bmpwindow bmpwindow && fail "COMPONENTS bmpwindow configured without SDL2"
+grep -q "looked for SDL2" "$work/headless-bmpwindow.log" || fail "COMPONENTS bmpwindow did not look for SDL2"
+configure_headless nosuch "png;nosuch" && fail "COMPONENTS png nosuch configured"
+grep -q "There is no component nosuch" "$work/headless-nosuch.log" ||
+    fail "COMPONENTS nosuch does not say so: $(tail -n 10 "$work/headless-nosuch.log")"
+
 # With pkg-config alone.
 echo "== examples with pkg-config --cflags --libs"
 export PKG_CONFIG_PATH

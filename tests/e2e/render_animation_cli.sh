@@ -2,11 +2,13 @@
 # render-animation's command line: frames bit for bit render-frame's, the
 # same with any number of jobs, one WebP, the progress line on a terminal
 # only, exit 2 with a usage line for bad arguments, exit 1 with the reason
-# and no cut-short file for output that cannot be written, and Ctrl-C.
-#   render_animation_cli.sh RENDER_ANIMATION RENDER_FRAME
+# and no cut-short file for output that cannot be written, Ctrl-C, a run
+# stopped and finished with --skip-existing, and --help and --version.
+#   render_animation_cli.sh RENDER_ANIMATION RENDER_FRAME VERSION
 set -u
 tool=$1
 frame_tool=$2
+version=$3
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 failures=0
@@ -96,6 +98,9 @@ expect 2 usage "${good[@]}" --frames 3:3 --out "$dir/bad/%d.png"
 expect 2 usage "${good[@]}" --frames 3 --out "$dir/bad/%d.png"
 expect 2 usage "${good[@]}" --frames 0:5 --out "$dir/bad/a.webp"
 expect 2 usage "${good[@]}" --jobs 0 --out "$dir/bad/%d.png"
+expect 2 usage "${good[@]}" --skip-existing --out "$dir/bad/a.webp"
+expect 2 usage "${good[@]}" --skip-existing --skip-existing --out "$dir/bad/%d.png"
+expect 2 usage --verbose --help
 [[ -z "$(ls -A "$dir/bad")" ]] && [[ ! -e "$dir/bad/a.webp" ]] || fail "bad arguments left files: $(ls "$dir/bad")"
 
 # Output that cannot be written: the reason, exit 1, nothing cut short.
@@ -137,6 +142,56 @@ count=$(ls "$dir/stop" | wc -l)
 [[ "$last" == "$(printf '%06d.png' $((count - 1)))" ]] || fail "the frames before Ctrl-C are not 0 to $((count - 1))"
 "$frame_tool" --time "$(time_of 0 10 $((count - 1)))" --out "$dir/last.png"
 cmp -s "$dir/last.png" "$dir/stop/$last" || fail "the last frame before Ctrl-C, $last, is not whole"
+
+# A run stopped with Ctrl-C part way and finished with --skip-existing: the
+# files those of one whole run, byte for byte, and the frames already there
+# left untouched.
+whole=(--from 0 --to 12 --fps 10 --jobs 2)
+total=120
+mkdir "$dir/whole" "$dir/resumed"
+"$tool" "${whole[@]}" --out "$dir/whole/%03d.png" 2>/dev/null || fail "the whole run for resuming"
+set -m
+"$tool" "${whole[@]}" --out "$dir/resumed/%03d.png" 2>/dev/null &
+pid=$!
+set +m
+for _ in $(seq 200); do [[ $(ls "$dir/resumed" | wc -l) -ge 20 ]] && break; sleep 0.05; done
+kill -INT "$pid"
+wait "$pid"
+code=$?
+stopped=$(ls "$dir/resumed" | wc -l)
+[[ $code -eq 130 && $stopped -ge 20 && $stopped -lt $total ]] ||
+    fail "the run to resume gave $code with $stopped of $total frames, not 130 part way"
+# Frames made now are newer than this; those kept stay as old.
+touch -d '2001-01-01' "$dir/resumed"/*.png
+made_now() { find "$dir/resumed" -name '*.png' -newermt '2002-01-01' | wc -l; }
+"$tool" "${whole[@]}" --skip-existing --out "$dir/resumed/%03d.png" 2>"$dir/err" || fail "--skip-existing: $(cat "$dir/err")"
+diff -r "$dir/whole" "$dir/resumed" >/dev/null || fail "a stopped run finished with --skip-existing differs from a whole run"
+[[ $(made_now) -eq $((total - stopped)) ]] ||
+    fail "--skip-existing wrote $(made_now) files, not the $((total - stopped)) that were missing"
+grep -q "^render-animation: $((total - stopped)) frames written to .*, $stopped were there already$" "$dir/err" ||
+    fail "the closing line after resuming: $(cat "$dir/err")"
+"$tool" "${whole[@]}" --skip-existing --out "$dir/resumed/%03d.png" 2>"$dir/err" || fail "--skip-existing with nothing left"
+grep -q "^render-animation: all $total frames were there already$" "$dir/err" || fail "nothing left to make: $(cat "$dir/err")"
+[[ $(made_now) -eq $((total - stopped)) ]] || fail "--skip-existing with every frame there wrote files"
+
+# --help: the usage, then one line per option, on stdout only.
+# --version: the project's version.
+for args in "--help" "--from 0 --help" "--version" "--jobs 2 --version"; do
+    # shellcheck disable=SC2086
+    "$tool" $args >"$dir/out" 2>"$dir/err"
+    code=$?
+    [[ $code -eq 0 && ! -s "$dir/err" ]] || fail "render-animation $args gave $code, stderr: $(cat "$dir/err")"
+    if [[ $args == *--help ]]; then
+        head -n 1 "$dir/out" | grep -q '^usage: render-animation --from T0 --to T1 --fps F --out' ||
+            fail "render-animation $args does not start with the usage: $(head -n 1 "$dir/out")"
+        for option in --from --to --fps --out --frames --jobs --skip-existing --quiet --help --version; do
+            [[ $(grep -c -- "^  $option " "$dir/out") -eq 1 ]] || fail "render-animation $args has no one line for $option"
+        done
+    else
+        [[ $(cat "$dir/out") == "render-animation (raytracer) $version" ]] ||
+            fail "render-animation $args printed $(cat "$dir/out"), not version $version"
+    fi
+done
 
 if [[ $failures -ne 0 ]]; then echo "$failures render-animation checks failed"; exit 1; fi
 echo "render-animation command line: all checks passed"

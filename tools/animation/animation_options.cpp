@@ -62,10 +62,17 @@ bool parseAnimationOptions(int argc, const char* const* argv, int defaultJobs, A
     const char* frames = nullptr;
     const char* jobs = nullptr;
     bool quiet = false;
+    bool skipExisting = false;
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
-        if (name == "--quiet" && !quiet) {
-            quiet = true;
+        if (name == "--help" || name == "--version") {
+            options = AnimationOptions{};
+            (name == "--help" ? options.help : options.version) = true;
+            return true;
+        }
+        bool* flag = name == "--quiet" ? &quiet : name == "--skip-existing" ? &skipExisting : nullptr;
+        if (flag != nullptr && !*flag) {
+            *flag = true;
             continue;
         }
         const char** value = name == "--from"     ? &from
@@ -110,6 +117,7 @@ bool parseAnimationOptions(int argc, const char* const* argv, int defaultJobs, A
     if (*out == '\0') return fail(why, "--out is empty");
     if (isWebpName(out)) {
         if (frames != nullptr) return fail(why, "--frames needs PNG output: one WebP cannot be made in slices");
+        if (skipExisting) return fail(why, "--skip-existing needs PNG output: one WebP is made whole or not at all");
         if (static_cast<double>(count) * 1000.0 / sequence.fps > INT_MAX) {
             return fail(why, "a WebP cannot last longer than 24 days");
         }
@@ -128,5 +136,6 @@ bool parseAnimationOptions(int argc, const char* const* argv, int defaultJobs, A
         options.jobs = static_cast<int>(n);
     }
     options.quiet = quiet;
+    options.skipExisting = skipExisting;
     return true;
 }

@@ -18,10 +18,15 @@ struct AnimationOptions {
     std::string webpPath;
     int jobs = 1;
     bool quiet = false;
+    bool skipExisting = false;  // leave frames whose files are there already
+    bool help = false;          // --help: nothing else is read
+    bool version = false;       // --version: nothing else is read
 };
 
 // Reads argv[1..argc-1]. False, with what is wrong in why, for anything
 // missing, unknown, repeated or out of range. defaultJobs is used without --jobs.
+// --help or --version where an option may stand ends the reading with success
+// and only that field set.
 bool parseAnimationOptions(int argc, const char* const* argv, int defaultJobs, AnimationOptions& options,
                            std::string& why);
 
