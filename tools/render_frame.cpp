@@ -1,10 +1,13 @@
-// Renders the demo frame at a given animation time into a PNG, with no window;
-// with --repeat N it renders the frame N times and reports the time per frame.
+// Renders the demo frame, or a scene file's, at a given animation time into a
+// PNG, with no window; with --repeat N it renders the frame N times and
+// reports the time per frame.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,12 +15,14 @@
 #include "app/frame_renderer.h"
 #include "bmpwindow/memory_canvas.h"
 #include "png/png_image.h"
+#include "scenefile/scene_animation.h"
 #include "timing/stopwatch.h"
 
 namespace {
 
 int usage() {
-    std::fputs("usage: render-frame --time SECONDS [--repeat N] --out FILE.png\n", stderr);
+    std::fputs("usage: render-frame [--scene FILE.toml [--size WxH]] --time SECONDS [--repeat N] --out FILE.png\n",
+               stderr);
     return 2;
 }
 
@@ -39,12 +44,27 @@ bool parseRepeat(const char* text, int& n) {
     return true;
 }
 
+// "WxH", each a whole number from 1 to the scene format's largest side.
+bool parseSize(const char* text, std::int32_t& width, std::int32_t& height) {
+    char* end = nullptr;
+    const long w = std::strtol(text, &end, 10);
+    if (end == text || *end != 'x') return false;
+    const char* rest = end + 1;
+    const long h = std::strtol(rest, &end, 10);
+    if (end == rest || *end != '\0' || w < 1 || h < 1 || w > SCENE_MAX_IMAGE_SIDE || h > SCENE_MAX_IMAGE_SIDE) {
+        return false;
+    }
+    width = static_cast<std::int32_t>(w);
+    height = static_cast<std::int32_t>(h);
+    return true;
+}
+
 // Renders n times; with n > 1 prints the median, least and greatest time.
-void renderTimed(MemoryCanvas& canvas, float t, int n) {
+void renderTimed(const std::function<void()>& render, int n) {
     std::vector<double> ms;
     for (int k = 0; k < n; ++k) {
         const Stopwatch watch;
-        renderFrameAt(canvas, t);
+        render();
         ms.push_back(watch.elapsed() * 1000.0);
     }
     if (n == 1) return;
@@ -60,6 +80,8 @@ int main(int argc, char** argv) {
     const char* timeText = nullptr;
     const char* outPath = nullptr;
     const char* repeatText = nullptr;
+    const char* scenePath = nullptr;
+    const char* sizeText = nullptr;
     for (int i = 1; i < argc; i += 2) {
         if (i + 1 >= argc) return usage();
         if (std::strcmp(argv[i], "--time") == 0 && timeText == nullptr) {
@@ -68,6 +90,10 @@ int main(int argc, char** argv) {
             repeatText = argv[i + 1];
         } else if (std::strcmp(argv[i], "--out") == 0 && outPath == nullptr) {
             outPath = argv[i + 1];
+        } else if (std::strcmp(argv[i], "--scene") == 0 && scenePath == nullptr) {
+            scenePath = argv[i + 1];
+        } else if (std::strcmp(argv[i], "--size") == 0 && sizeText == nullptr) {
+            sizeText = argv[i + 1];
         } else {
             return usage();
         }
@@ -76,14 +102,33 @@ int main(int argc, char** argv) {
     int repeat = 1;
     if (timeText == nullptr || outPath == nullptr || *outPath == '\0' || !parseTime(timeText, t)) return usage();
     if (repeatText != nullptr && !parseRepeat(repeatText, repeat)) return usage();
+    std::int32_t width = FRAME_SIZE;
+    std::int32_t height = FRAME_SIZE;
+    if (sizeText != nullptr && (scenePath == nullptr || !parseSize(sizeText, width, height))) return usage();
 
-    buildScene();
-    MemoryCanvas canvas(FRAME_SIZE, FRAME_SIZE);
-    renderTimed(canvas, t, repeat);
-    destroyScene();
+    std::unique_ptr<MemoryCanvas> canvas;
+    if (scenePath != nullptr) {
+        const SceneFileResult loaded = loadSceneFile(scenePath);
+        if (!loaded) {
+            std::fprintf(stderr, "%s\n", loaded.error.text().c_str());
+            return loaded.unreadable ? 1 : 2;
+        }
+        if (sizeText == nullptr) {
+            width = loaded.scene->width;
+            height = loaded.scene->height;
+        }
+        SceneAnimation animation(*loaded.scene);
+        canvas = std::make_unique<MemoryCanvas>(width, height);
+        renderTimed([&] { animation.renderAt(*canvas, t); }, repeat);
+    } else {
+        buildScene();
+        canvas = std::make_unique<MemoryCanvas>(width, height);
+        renderTimed([&] { renderFrameAt(*canvas, t); }, repeat);
+        destroyScene();
+    }
 
     std::string error;
-    if (!writePng(outPath, canvas.surface(), error)) {
+    if (!writePng(outPath, canvas->surface(), error)) {
         std::fprintf(stderr, "render-frame: cannot write %s\n", error.c_str());
         return 1;
     }
