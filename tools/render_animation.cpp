@@ -1,6 +1,7 @@
-// Renders the demo's frames between two times at a frame rate, on several
+// Renders the demo's frames, or a scene file's, between two times at a frame rate, on several
 // threads, into numbered PNG files or one animated WebP.
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "animation/frame_scheduler.h"
 #include "animation/interrupt.h"
 #include "animation/progress_line.h"
+#include "animation/scene_frames.h"
+#include "scenefile/scene_file.h"
 #include "timing/stopwatch.h"
 #ifdef RT_HAVE_WEBP
 #include "animation/webp_animation.h"
@@ -21,7 +24,7 @@ namespace {
 int usage(const std::string& why) {
     std::fprintf(stderr, "render-animation: %s\n", why.c_str());
     std::fputs("usage: render-animation --from T0 --to T1 --fps F --out DIR/NAME-%05d.png|FILE.webp"
-               " [--frames A:B] [--jobs N] [--quiet]\n",
+               " [--scene FILE.toml] [--frames A:B] [--jobs N] [--quiet]\n",
                stderr);
     return 2;
 }
@@ -53,6 +56,18 @@ int main(int argc, char** argv) {
     if (!options.pattern) return usage("this build writes PNG files only, not WebP");
 #endif
 
+    std::optional<SceneFile> scene;
+    if (!options.scenePath.empty()) {
+        SceneFileResult loaded = loadSceneFile(options.scenePath);
+        if (!loaded) {
+            std::fprintf(stderr, "%s\n", loaded.error.text().c_str());
+            return loaded.unreadable ? 1 : 2;
+        }
+        scene = std::move(loaded.scene);
+    }
+    const std::int32_t width = scene ? scene->width : demoFrameSize;
+    const std::int32_t height = scene ? scene->height : demoFrameSize;
+
     // Before any work: a missing directory or a read-only one shows at once.
     std::string error;
     if (!canCreateBeside(options.pattern ? options.pattern->name(options.range.first) : options.webpPath, error)) {
@@ -66,7 +81,7 @@ int main(int argc, char** argv) {
     progress.update(0, 0.0);
 #ifdef RT_HAVE_WEBP
     std::unique_ptr<WebpAnimation> webp;
-    if (!options.pattern) webp = std::make_unique<WebpAnimation>(demoFrameSize, demoFrameSize, options.sequence.fps);
+    if (!options.pattern) webp = std::make_unique<WebpAnimation>(width, height, options.sequence.fps);
 #endif
     const FrameSink sink = [&](std::int64_t k, FrameSlot& slot) {
         bool ok = slot.error.empty();
@@ -85,11 +100,14 @@ int main(int argc, char** argv) {
     };
     ScheduleOptions schedule;
     schedule.jobs = options.jobs;
-    schedule.width = demoFrameSize;
-    schedule.height = demoFrameSize;
+    schedule.width = width;
+    schedule.height = height;
     schedule.stop = &interruptFlag();
+    const bool asPng = options.pattern.has_value();
     const ScheduleEnd end =
-        renderFrames(options.range, schedule, demoFrameWork(options.sequence, options.pattern.has_value()), sink);
+        renderFrames(options.range, schedule,
+                     scene ? sceneFrameWork(*scene, options.sequence, asPng) : demoFrameWork(options.sequence, asPng),
+                     sink);
 
     if (end != ScheduleEnd::done) progress.breakLine();
     if (end == ScheduleEnd::stopped) {

@@ -359,7 +359,8 @@ bool Reader::readCamera(const toml::node& node, CameraSpec& camera) {
     if (forward.lengthSquared() == 0.0f) return fail(*target, "camera.target: the same point as camera.eye");
     const double side = Vector3::dotWide(cross(forward, camera.up), cross(forward, camera.up));
     if (!(side > 1e-12 * Vector3::dotWide(forward, forward) * Vector3::dotWide(camera.up, camera.up))) {
-        return fail(up != nullptr ? *up : *table, "camera.up: lies along the line of sight from eye to target");
+        return fail(up != nullptr ? *up : *table, std::string("camera.up: lies along the line of sight from eye to target") +
+                                                      (up != nullptr ? "" : " (up is [0, 0, 1] when not given)"));
     }
     return true;
 }
