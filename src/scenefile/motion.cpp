@@ -22,10 +22,10 @@ Vector3 Orbit::at(float t) const {
 Vector3 keyframesAt(const std::vector<Keyframe>& keyframes, float t) {
     if (keyframes.empty()) return {0.0f, 0.0f, 0.0f};
     const double time = t;
+    if (!(time > keyframes.front().seconds)) return keyframes.front().value;  // NaN too
     // The first keyframe later than t; everything before it is at or before t.
     const auto later = std::upper_bound(keyframes.begin(), keyframes.end(), time,
                                         [](double s, const Keyframe& k) { return s < k.seconds; });
-    if (later == keyframes.begin()) return keyframes.front().value;
     if (later == keyframes.end()) return keyframes.back().value;
     const Keyframe& a = *(later - 1);
     const Keyframe& b = *later;

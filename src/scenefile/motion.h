@@ -30,7 +30,7 @@ struct Keyframe {
 };
 
 // Straight lines between keyframes (at least one, seconds strictly rising):
-// the first value before the first time, the last after the last. Between
+// the first value before the first time (and for a NaN), the last after the last. Between
 // two, a + (b - a)·(t - ta)/(tb - ta) in double, rounded to float once.
 Vector3 keyframesAt(const std::vector<Keyframe>& keyframes, float t);
 

@@ -51,6 +51,12 @@ std::string suggestion(std::string_view word, const Names& names) {
             best = name;
         }
     }
+    // A key written without its unit ("fov" for "fov_degrees") is a start of it.
+    for (const auto& name : names) {
+        if (word.size() >= 2 && std::string_view(name).substr(0, word.size()) == word) {
+            return " (did you mean \"" + std::string(name) + "\"?)";
+        }
+    }
     const std::size_t limit = std::max<std::size_t>(2, word.size() / 3);
     if (best.empty() || bestDistance > limit || bestDistance >= word.size()) return "";
     return " (did you mean \"" + std::string(best) + "\"?)";
