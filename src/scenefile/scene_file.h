@@ -17,7 +17,7 @@ inline constexpr std::int64_t SCENE_FORMAT_VERSION = 1;
 
 // What the loader accepts at most: beyond these a file is refused with an
 // error rather than read into memory without bound.
-inline constexpr std::size_t SCENE_FILE_MAX_BYTES = 16u << 20;
+inline constexpr std::size_t SCENE_FILE_MAX_BYTES = 8u << 20;
 inline constexpr std::size_t SCENE_MAX_OBJECTS = 1000000;
 inline constexpr std::size_t SCENE_MAX_LIGHTS = 10000;
 inline constexpr std::size_t SCENE_MAX_KEYFRAMES = 100000;

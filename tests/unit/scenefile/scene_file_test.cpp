@@ -296,6 +296,11 @@ TEST(SceneFileErrors, UnreadableFilesSayWhy) {
     const SceneFileResult folder = loadSceneFile(SCENES_DIR);
     ASSERT_FALSE(folder);
     EXPECT_TRUE(folder.unreadable);
+    // Too large to parse within the memory the loader allows itself.
+    const SceneFileResult big = parseSceneFile(std::string(SCENE_FILE_MAX_BYTES + 1, ' '), "big.toml");
+    ASSERT_FALSE(big);
+    EXPECT_TRUE(big.unreadable);
+    EXPECT_EQ(big.error.text(), "big.toml: larger than 8 MiB");
 }
 
 // Every cut of a good file, and random bytes written over it, load or fail
