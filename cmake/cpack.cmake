@@ -41,7 +41,9 @@ them, tracing every pixel of every frame anew on one CPU thread, with
 ambient, diffuse and specular light, hard shadows and mirror reflection.
 .
 render-frame writes the picture at any time of the animation as a PNG,
-with no display, and times the renderer.")
+with no display, and times the renderer; render-animation writes many.
+Both also render scenes described in TOML scene files, a few of which
+come in /usr/share/raytracer/scenes.")
 
   set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libraytracer-dev)
   set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
@@ -50,8 +52,8 @@ with no display, and times the renderer.")
 The libraries under the raytracer program, for programs of one's own:
 vectors, rays, planes, spheres, materials, lights and a scene that traces
 and shades them; a stopwatch; the Canvas drawing interface with a canvas in
-memory; a fixed-size window showing a 32-bit pixel surface (SDL2); and PNG
-files. With a CMake package (find_package(raytracer)) and pkg-config files.")
+memory; a fixed-size window showing a 32-bit pixel surface (SDL2); PNG
+files; and a loader of TOML scene files. With a CMake package (find_package(raytracer)) and pkg-config files.")
   # Not shared-library dependencies, which dpkg-shlibdeps finds: the static
   # libraries' CMake package and pkg-config files find these -dev packages'
   # headers, CMake and pkg-config files when a program builds against them.

@@ -2,7 +2,7 @@
 # headers, the static libraries, a CMake package and pkg-config files.
 include(CMakePackageConfigHelpers)
 
-set(rt_libraries tracer timing canvas render bmpwindow png)
+set(rt_libraries tracer timing canvas render scenefile bmpwindow png)
 set(rt_package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/raytracer)
 set(rt_generated ${CMAKE_CURRENT_BINARY_DIR}/generated)
 
@@ -65,6 +65,7 @@ install(DIRECTORY
           ${PROJECT_SOURCE_DIR}/src/geometry
           ${PROJECT_SOURCE_DIR}/src/scene
           ${PROJECT_SOURCE_DIR}/src/render
+          ${PROJECT_SOURCE_DIR}/src/scenefile
           ${PROJECT_SOURCE_DIR}/src/timing
           ${PROJECT_SOURCE_DIR}/src/bmpwindow
           ${PROJECT_SOURCE_DIR}/src/png
@@ -114,6 +115,7 @@ rt_pkg_config(tracer "Vectors, rays, planes, spheres and a scene that traces and
 rt_pkg_config(timing "A stopwatch on the platform's monotonic clock" "" "" "")
 rt_pkg_config(canvas "The Canvas drawing interface and a canvas in memory" "raytracer-tracer" "" "")
 rt_pkg_config(render "Cameras, and a fast renderer of any scene into any canvas" "raytracer-canvas" "" "")
+rt_pkg_config(scenefile "Scenes, cameras and motion read from TOML scene files" "raytracer-render" "" "")
 if(RT_BACKEND STREQUAL "win32")
   rt_pkg_config(bmpwindow "A fixed-size window showing a 32-bit pixel surface" "raytracer-canvas"
                 "-DRT_BACKEND_WIN32 -DWIN32_LEAN_AND_MEAN -DNOMINMAX" "-luser32 -lgdi32")

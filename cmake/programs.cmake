@@ -6,6 +6,13 @@ if(TARGET render-animation)
   list(APPEND rt_programs render-animation)
 endif()
 install(TARGETS ${rt_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programs)
+# The shipped scene files, beside the programs on Windows.
+if(WIN32)
+  set(rt_scenes_dir scenes)
+else()
+  set(rt_scenes_dir ${CMAKE_INSTALL_DATADIR}/raytracer/scenes)
+endif()
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/scenes/ DESTINATION ${rt_scenes_dir} COMPONENT programs FILES_MATCHING PATTERN "*.toml")
 
 set(rt_packaging ${PROJECT_SOURCE_DIR}/packaging)
 if(WIN32)

@@ -1,7 +1,8 @@
-// Renders the demo's frames between two times at a frame rate, on several
+// Renders the demo's frames, or a scene file's, between two times at a frame rate, on several
 // threads, into numbered PNG files or one animated WebP.
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,7 +13,9 @@
 #include "animation/frame_scheduler.h"
 #include "animation/interrupt.h"
 #include "animation/progress_line.h"
+#include "animation/scene_frames.h"
 #include "raytracer_version.h"
+#include "scenefile/scene_file.h"
 #include "timing/stopwatch.h"
 #ifdef RT_HAVE_WEBP
 #include "animation/webp_animation.h"
@@ -22,7 +25,7 @@ namespace {
 
 const char* const usageLine =
     "usage: render-animation --from T0 --to T1 --fps F --out DIR/NAME-%05d.png|FILE.webp"
-    " [--frames A:B] [--jobs N] [--skip-existing] [--quiet]\n";
+    " [--scene FILE.toml] [--frames A:B] [--jobs N] [--skip-existing] [--quiet]\n";
 
 int usage(const std::string& why) {
     std::fprintf(stderr, "render-animation: %s\n", why.c_str());
@@ -32,8 +35,9 @@ int usage(const std::string& why) {
 
 int help() {
     std::fputs(usageLine, stdout);
-    std::fputs("Renders the demo's frames at T0 + k / F, k = 0, 1, ... while before T1, as numbered PNG files\n"
-               "or one lossless animated WebP.\n"
+    std::fputs("Renders the demo's frames, or a scene file's, at T0 + k / F, k = 0, 1, ... while before T1, as\n"
+               "numbered PNG files or one lossless animated WebP.\n"
+               "  --scene FILE.toml a scene file's frames, at its image size, instead of the demo's\n"
                "  --from T0         the time of frame 0, in seconds\n"
                "  --to T1           the end of the animation, later than T0 and not included\n"
                "  --fps F           frames per second, above 0 and at most 1000\n"
@@ -92,6 +96,18 @@ int main(int argc, char** argv) {
     if (!options.pattern) return usage("this build writes PNG files only, not WebP");
 #endif
 
+    std::optional<SceneFile> scene;
+    if (!options.scenePath.empty()) {
+        SceneFileResult loaded = loadSceneFile(options.scenePath);
+        if (!loaded) {
+            std::fprintf(stderr, "%s\n", loaded.error.text().c_str());
+            return loaded.unreadable ? 1 : 2;
+        }
+        scene = std::move(loaded.scene);
+    }
+    const std::int32_t width = scene ? scene->width : demoFrameSize;
+    const std::int32_t height = scene ? scene->height : demoFrameSize;
+
     // The scheduler works through positions 0 to n - 1; frameAt maps them to
     // frame numbers, which skip the frames already there.
     std::vector<std::int64_t> missing;
@@ -121,7 +137,7 @@ int main(int argc, char** argv) {
     progress.update(0, 0.0);
 #ifdef RT_HAVE_WEBP
     std::unique_ptr<WebpAnimation> webp;
-    if (!options.pattern) webp = std::make_unique<WebpAnimation>(demoFrameSize, demoFrameSize, options.sequence.fps);
+    if (!options.pattern) webp = std::make_unique<WebpAnimation>(width, height, options.sequence.fps);
 #endif
     const FrameSink sink = [&](std::int64_t i, FrameSlot& slot) {
         bool ok = slot.error.empty();
@@ -138,15 +154,17 @@ int main(int argc, char** argv) {
         progress.update(i + 1, watch.elapsed());
         return ok;
     };
-    const FrameWorkFactory makeDemoWork = demoFrameWork(options.sequence, options.pattern.has_value());
+    const bool asPng = options.pattern.has_value();
+    const FrameWorkFactory makeFrames =
+        scene ? sceneFrameWork(*scene, options.sequence, asPng) : demoFrameWork(options.sequence, asPng);
     const FrameWorkFactory makeWork = [&] {
-        FrameWork make = makeDemoWork();
+        FrameWork make = makeFrames();
         return FrameWork([&frameAt, make](std::int64_t i, FrameSlot& slot) { make(frameAt(i), slot); });
     };
     ScheduleOptions schedule;
     schedule.jobs = options.jobs;
-    schedule.width = demoFrameSize;
-    schedule.height = demoFrameSize;
+    schedule.width = width;
+    schedule.height = height;
     schedule.stop = &interruptFlag();
     const ScheduleEnd end = renderFrames(FrameRange{0, n}, schedule, makeWork, sink);
 

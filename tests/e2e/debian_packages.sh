@@ -52,7 +52,7 @@ has() {  # has PACKAGE PATH...
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 has raytracer /usr/bin/raytracer /usr/bin/render-frame \
     /usr/share/man/man1/raytracer.1.gz /usr/share/man/man1/render-frame.1.gz \
-    /usr/share/applications/raytracer.desktop \
+    /usr/share/applications/raytracer.desktop /usr/share/raytracer/scenes/demo.toml \
     /usr/share/icons/hicolor/{48x48,128x128,256x256}/apps/raytracer.png \
     /usr/share/doc/raytracer/copyright /usr/share/doc/raytracer/changelog.gz
 if [[ -x "$build/tools/render-animation" ]]; then

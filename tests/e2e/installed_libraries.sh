@@ -11,7 +11,8 @@ source "$(dirname "$0")/installed_prefix.sh"
 # The public headers are there, the platform seam's are not.
 for header in math/vector3.h geometry/sphere.h scene/scene.h timing/stopwatch.h bmpwindow/canvas.h \
               bmpwindow/memory_canvas.h bmpwindow/bmp_window.h png/png_image.h raytracer_version.h \
-              render/camera.h render/demo_camera.h render/pinhole_camera.h render/scene_renderer.h; do
+              render/camera.h render/demo_camera.h render/pinhole_camera.h render/scene_renderer.h \
+              scenefile/scene_file.h scenefile/scene_animation.h scenefile/motion.h; do
     [[ -f "$prefix/include/raytracer/$header" ]] || fail "include/raytracer/$header is not installed"
 done
 for header in bmpwindow/window_platform.h bmpwindow/default_font.h bmpwindow/window_proc_win32.h \
@@ -103,7 +104,8 @@ echo "== examples with pkg-config --cflags --libs"
 export PKG_CONFIG_PATH
 PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name raytracer-tracer.pc)")
 for example in own-scene:own_scene:"raytracer-render raytracer-png" \
-               canvas-tour:canvas_tour:"raytracer-bmpwindow raytracer-timing" paint:paint:raytracer-bmpwindow; do
+               canvas-tour:canvas_tour:"raytracer-bmpwindow raytracer-timing" paint:paint:raytracer-bmpwindow \
+               scene-file:scene_file:"raytracer-scenefile raytracer-png"; do
     IFS=: read -r name source modules <<<"$example"
     # shellcheck disable=SC2046,SC2086
     c++ -o "$work/$name-pc" "$root/examples/$source.cpp" $(pkg-config --cflags --libs $modules) \
@@ -118,7 +120,7 @@ readme_programs=("$work"/readme-*.cpp)
 for program in "${readme_programs[@]}"; do
     name=$(basename "$program" .cpp)
     # shellcheck disable=SC2046
-    if ! c++ -o "$work/$name" "$program" $(pkg-config --cflags --libs raytracer-render raytracer-png raytracer-bmpwindow \
+    if ! c++ -o "$work/$name" "$program" $(pkg-config --cflags --libs raytracer-scenefile raytracer-png raytracer-bmpwindow \
             raytracer-timing) >"$work/$name.log" 2>&1; then
         fail "the README's $name does not build: $(head -n 20 "$work/$name.log")"
     elif grep -q '\.png"' "$program"; then
@@ -135,6 +137,14 @@ done
 if [[ -x "$work/own-scene-pc" ]]; then
     "$work/own-scene-pc" "$work/own-scene-pc.png" || fail "own-scene (pkg-config) failed"
     check_picture pkg-config "$work/own-scene-pc.png"
+fi
+
+# scene-file renders the installed demo scene as the built-in demo draws it.
+if [[ -x "$work/examples/scene-file" ]]; then
+    "$work/examples/scene-file" "$prefix/share/raytracer/scenes/demo.toml" 2.5 "$work/demo-2.5.png" ||
+        fail "scene-file could not render the installed demo.toml"
+    differing=$(compare -metric AE "$work/demo-2.5.png" "$root/tests/golden/frame-2.5.png" null: 2>&1)
+    [[ "$differing" == "0" ]] || fail "scene-file's demo.toml at 2.5 s: $differing pixels differ from frame-2.5.png"
 fi
 
 # canvas-tour in a real window.

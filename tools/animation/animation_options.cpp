@@ -61,6 +61,7 @@ bool parseAnimationOptions(int argc, const char* const* argv, int defaultJobs, A
     const char* out = nullptr;
     const char* frames = nullptr;
     const char* jobs = nullptr;
+    const char* scene = nullptr;
     bool quiet = false;
     bool skipExisting = false;
     for (int i = 1; i < argc; ++i) {
@@ -81,6 +82,7 @@ bool parseAnimationOptions(int argc, const char* const* argv, int defaultJobs, A
                              : name == "--out"    ? &out
                              : name == "--frames" ? &frames
                              : name == "--jobs"   ? &jobs
+                             : name == "--scene"  ? &scene
                                                   : nullptr;
         if (value == nullptr) return fail(why, "unknown or repeated argument " + name);
         if (*value != nullptr) return fail(why, name + " given twice");
@@ -137,5 +139,9 @@ bool parseAnimationOptions(int argc, const char* const* argv, int defaultJobs, A
     }
     options.quiet = quiet;
     options.skipExisting = skipExisting;
+    if (scene != nullptr) {
+        if (*scene == '\0') return fail(why, "--scene is empty");
+        options.scenePath = scene;
+    }
     return true;
 }

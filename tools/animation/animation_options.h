@@ -16,6 +16,7 @@ struct AnimationOptions {
     FrameRange range;                    // the frames to make: all, or --frames A:B
     std::optional<FramePattern> pattern; // PNG files; otherwise one WebP file at webpPath
     std::string webpPath;
+    std::string scenePath;               // --scene: a scene file's frames instead of the demo's
     int jobs = 1;
     bool quiet = false;
     bool skipExisting = false;  // leave frames whose files are there already
