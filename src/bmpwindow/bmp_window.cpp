@@ -40,6 +40,10 @@ void BmpWindow::endFrame() {
     inputRefreshed_ = false;
 }
 
+void BmpWindow::setTitle(const std::string& title) {
+    if (window_ != nullptr) setWindowTitle(window_, title);
+}
+
 const InputState& BmpWindow::input() {
     // Once a frame: on some backends this asks the window system.
     if (!inputRefreshed_ && window_ != nullptr) refreshInput(window_, input_);

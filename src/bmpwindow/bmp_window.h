@@ -33,6 +33,9 @@ public:
     // Moves the cursor from the end of n pixels at the start of a row to the next row.
     void skipToNextRow(std::int32_t n) { pixelCursor_ += surface_->width() - n; }
 
+    // The caption, "Window" until a program sets its own.
+    void setTitle(const std::string& title);
+
     // The keys and the pointer as the events handed on so far left them.
     const InputState& input();
 

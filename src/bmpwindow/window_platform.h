@@ -23,6 +23,8 @@ WindowHandle createAndShowWindow(std::int32_t x, std::int32_t y, std::int32_t cl
 
 void destroyWindow(WindowHandle window);
 
+void setWindowTitle(WindowHandle window, const std::string& title);
+
 // From now on the window's input goes into state; null stops it.
 void attachInput(WindowHandle window, InputState* state);
 

@@ -109,6 +109,8 @@ WindowHandle createAndShowWindow(std::int32_t x, std::int32_t y, std::int32_t cl
 
 void destroyWindow(WindowHandle window) { SDL_DestroyWindow(window); }
 
+void setWindowTitle(WindowHandle window, const std::string& title) { SDL_SetWindowTitle(window, title.c_str()); }
+
 bool closeRequested() { return closeRecorded; }
 bool quitRequested() { return quitRecorded; }
 

@@ -44,6 +44,8 @@ WindowHandle createAndShowWindow(std::int32_t x, std::int32_t y, std::int32_t, s
 
 void destroyWindow(WindowHandle window) { DestroyWindow(window); }
 
+void setWindowTitle(WindowHandle window, const std::string& title) { SetWindowTextA(window, title.c_str()); }
+
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DESTROY:
