@@ -23,17 +23,23 @@ ViewPose poseAt(const CameraSpec& camera, float t) {
 
 namespace {
 
-// Nine significant digits bring any float back from its decimal.
+// Nine significant digits bring any float back from its decimal. A zero is
+// written with a fraction: TOML reads "-0" as the integer 0, which drops the sign.
 std::string number(float value) {
+    if (value == 0.0f) return std::signbit(value) ? "-0.0" : "0.0";
     char text[32];
     std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
     return text;
 }
 
 std::string point(const Vector3& v) {
-    char text[128];
-    std::snprintf(text, sizeof text, "[%.9g, %.9g, %.9g]", static_cast<double>(v.x), static_cast<double>(v.y),
-                  static_cast<double>(v.z));
+    std::string text = "[";
+    text += number(v.x);
+    text += ", ";
+    text += number(v.y);
+    text += ", ";
+    text += number(v.z);
+    text += "]";
     return text;
 }
 
