@@ -1,7 +1,7 @@
 # What `cmake --install` puts in a prefix for people to run: the programs in
 # bin/, and elsewhere than Windows their manual pages, the desktop entry and
 # its icons, and each Debian package's licence, changelog and notes for lintian.
-set(rt_programs raytracer render-frame)
+set(rt_programs raytracer render-frame view-scene)
 if(TARGET render-animation)
   list(APPEND rt_programs render-animation)
 endif()

@@ -50,7 +50,7 @@ has() {  # has PACKAGE PATH...
     for path in "$@"; do contents "$p" | grep -qx -- "$path" || fail "$p lacks $path"; done
 }
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
-has raytracer /usr/bin/raytracer /usr/bin/render-frame \
+has raytracer /usr/bin/raytracer /usr/bin/render-frame /usr/bin/view-scene /usr/share/man/man1/view-scene.1.gz \
     /usr/share/man/man1/raytracer.1.gz /usr/share/man/man1/render-frame.1.gz \
     /usr/share/applications/raytracer.desktop /usr/share/raytracer/scenes/demo.toml \
     /usr/share/icons/hicolor/{48x48,128x128,256x256}/apps/raytracer.png \

@@ -15,7 +15,8 @@ start_x
 # The zip: the programs, README and LICENSE in one folder named for it.
 echo "== ${zip##*/}"
 folder=$(basename "$zip" .zip)
-expected=("$folder/LICENSE" "$folder/README.md" "$folder/bin/raytracer.exe" "$folder/bin/render-frame.exe")
+expected=("$folder/LICENSE" "$folder/README.md" "$folder/bin/raytracer.exe" "$folder/bin/render-frame.exe"
+          "$folder/bin/view-scene.exe")
 [[ -f "$build/tools/render-animation.exe" ]] && expected+=("$folder/bin/render-animation.exe")
 listed=$(cmake -E tar tf "$zip" | grep -v '/$' | sort)
 echo "$listed"
