@@ -16,13 +16,15 @@
 #include "bmpwindow/memory_canvas.h"
 #include "png/png_image.h"
 #include "raytracer_version.h"
+#include "render/camera.h"
+#include "render/parallel_renderer.h"
 #include "scenefile/scene_animation.h"
 #include "timing/stopwatch.h"
 
 namespace {
 
 const char* const usageLine =
-    "usage: render-frame [--scene FILE.toml [--size WxH]] --time SECONDS [--repeat N] --out FILE.png\n";
+    "usage: render-frame [--scene FILE.toml [--size WxH] [--threads N]] --time SECONDS [--repeat N] --out FILE.png\n";
 
 int usage() {
     std::fputs(usageLine, stderr);
@@ -35,6 +37,7 @@ int help() {
                "or a scene file's at its image size.\n"
                "  --scene FILE.toml  render this scene file instead of the demo\n"
                "  --size WxH         with --scene, this image size instead of the file's\n"
+               "  --threads N        with --scene, trace on N threads, 1 to 256 (default 1): the same picture\n"
                "  --time SECONDS     the animation time, a finite number of seconds\n"
                "  --repeat N         render the frame N times, 1 to 1000000, and print the time per frame\n"
                "  --out FILE.png     the file to write\n"
@@ -77,6 +80,14 @@ bool parseSize(const char* text, std::int32_t& width, std::int32_t& height) {
     return true;
 }
 
+bool parseThreads(const char* text, std::int32_t& n) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < 1 || value > 256) return false;
+    n = static_cast<std::int32_t>(value);
+    return true;
+}
+
 // Renders n times; with n > 1 prints the median, least and greatest time.
 void renderTimed(const std::function<void()>& render, int n) {
     std::vector<double> ms;
@@ -100,6 +111,7 @@ int main(int argc, char** argv) {
     const char* repeatText = nullptr;
     const char* scenePath = nullptr;
     const char* sizeText = nullptr;
+    const char* threadsText = nullptr;
     for (int i = 1; i < argc; i += 2) {
         if (std::strcmp(argv[i], "--help") == 0) return help();
         if (std::strcmp(argv[i], "--version") == 0) {
@@ -117,6 +129,8 @@ int main(int argc, char** argv) {
             scenePath = argv[i + 1];
         } else if (std::strcmp(argv[i], "--size") == 0 && sizeText == nullptr) {
             sizeText = argv[i + 1];
+        } else if (std::strcmp(argv[i], "--threads") == 0 && threadsText == nullptr) {
+            threadsText = argv[i + 1];
         } else {
             return usage();
         }
@@ -128,6 +142,8 @@ int main(int argc, char** argv) {
     std::int32_t width = FRAME_SIZE;
     std::int32_t height = FRAME_SIZE;
     if (sizeText != nullptr && (scenePath == nullptr || !parseSize(sizeText, width, height))) return usage();
+    std::int32_t threads = 1;
+    if (threadsText != nullptr && (scenePath == nullptr || !parseThreads(threadsText, threads))) return usage();
 
     std::unique_ptr<MemoryCanvas> canvas;
     if (scenePath != nullptr) {
@@ -142,7 +158,14 @@ int main(int argc, char** argv) {
         }
         SceneAnimation animation(*loaded.scene);
         canvas = std::make_unique<MemoryCanvas>(width, height);
-        renderTimed([&] { animation.renderAt(*canvas, t); }, repeat);
+        if (threads == 1) {
+            renderTimed([&] { animation.renderAt(*canvas, t); }, repeat);
+        } else {
+            ParallelRenderer renderer(threads);
+            animation.placeAt(t);
+            const std::unique_ptr<Camera> camera = animation.cameraAt(t);
+            renderTimed([&] { renderer.render(animation.scene(), *camera, *canvas); }, repeat);
+        }
     } else {
         buildScene();
         canvas = std::make_unique<MemoryCanvas>(width, height);

@@ -56,6 +56,7 @@ expect 2 usage --time 1 --repeat 0 --out "$dir/c.png"
 expect 2 usage --time 1 --repeat -3 --out "$dir/c.png"
 expect 2 usage --time 1 --repeat 2x --out "$dir/c.png"
 expect 2 usage --time 1 --repeat 2 --repeat 2 --out "$dir/c.png"
+expect 2 usage --time 1 --threads 2 --out "$dir/c.png"
 [[ -e "$dir/c.png" ]] && { echo "FAIL: a file was written for bad arguments"; failures=$((failures + 1)); }
 expect 1 "No such file or directory" --time 1 --out "$dir/missing/c.png"
 
@@ -67,9 +68,9 @@ for args in "--help" "--time 1 --help" "--version" "--time 1 --out $dir/h.png --
     code=$?
     [[ $code -eq 0 && ! -s "$dir/err" ]] || fail "render-frame $args gave $code, stderr: $(cat "$dir/err")"
     if [[ $args == *--help ]]; then
-        [[ $(head -n 1 "$dir/out") == "usage: render-frame --time SECONDS [--repeat N] --out FILE.png" ]] ||
+        [[ $(head -n 1 "$dir/out") == "usage: render-frame [--scene FILE.toml [--size WxH] [--threads N]] --time SECONDS [--repeat N] --out FILE.png" ]] ||
             fail "render-frame $args does not start with the usage: $(head -n 1 "$dir/out")"
-        for option in --time --repeat --out --help --version; do
+        for option in --scene --size --threads --time --repeat --out --help --version; do
             [[ $(grep -c -- "^  $option " "$dir/out") -eq 1 ]] || fail "render-frame $args has no one line for $option"
         done
     else
