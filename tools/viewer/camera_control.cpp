@@ -46,14 +46,17 @@ void CameraControl::reset(const ViewPose& start, double sceneSize) {
 
 bool CameraControl::update(const InputState& input, double dt) {
     dt = std::clamp(dt, 0.0, 0.25);  // a stall is not a leap across the scene
-    const auto axis = [&](Key plus, Key minus) {
-        return (input.isDown(plus) ? 1.0 : 0.0) - (input.isDown(minus) ? 1.0 : 0.0);
+    // Seconds each key counts as held: a tap that went down and up between
+    // two frames still moves, by as much as a short hold.
+    const auto held = [&](Key key) {
+        if (input.isDown(key)) return dt;
+        return input.wasPressed(key) ? std::max(dt, TAP_SECONDS) : 0.0;
     };
-    const double ahead = axis(Key::W, Key::S);
-    const double aside = axis(Key::D, Key::A);
-    const double lift = axis(Key::E, Key::Q);
-    double turnRight = axis(Key::Right, Key::Left) * TURN_RADIANS_PER_SECOND * dt;
-    double turnUp = axis(Key::Up, Key::Down) * TURN_RADIANS_PER_SECOND * dt;
+    const double ahead = held(Key::W) - held(Key::S);
+    const double aside = held(Key::D) - held(Key::A);
+    const double lift = held(Key::E) - held(Key::Q);
+    double turnRight = (held(Key::Right) - held(Key::Left)) * TURN_RADIANS_PER_SECOND;
+    double turnUp = (held(Key::Up) - held(Key::Down)) * TURN_RADIANS_PER_SECOND;
 
     const Point2 at = input.pointer();
     if (input.isDown(PointerButton::Left) || input.wasPressed(PointerButton::Left)) {
@@ -72,10 +75,10 @@ bool CameraControl::update(const InputState& input, double dt) {
         const V f{forward_.x, forward_.y, forward_.z};
         const V u{up_.x, up_.y, up_.z};
         const V r = unit(cross(f, u));
-        const double step = speed_ * (input.isDown(Key::Shift) ? FAST : 1.0) * dt;
-        const V move = (f * ahead + r * aside + u * lift) * step;
+        const double pace = speed_ * (input.isDown(Key::Shift) ? FAST : 1.0);
+        const V move = (f * ahead + r * aside + u * lift) * pace;
         eye_ = {eye_.x + move.x, eye_.y + move.y, eye_.z + move.z};
-        changed = step > 0.0;
+        changed = pace > 0.0;
     }
     if (turnRight != 0.0 || turnUp != 0.0) {
         turn(turnRight, turnUp);

@@ -25,6 +25,8 @@ public:
     static constexpr double FAST = 10.0;
     static constexpr double TURN_RADIANS_PER_SECOND = 1.0;
     static constexpr double DRAG_RADIANS_PER_PIXEL = 0.005;
+    // What a key pressed and let go between two frames counts as.
+    static constexpr double TAP_SECONDS = 0.1;
 
     // up must not lie along the line of sight from eye to target.
     void reset(const ViewPose& start, double sceneSize);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <numbers>
 
 #include "viewer/camera_control.h"
 
@@ -61,6 +62,20 @@ TEST(CameraControl, MovesAtOneSpeedWhateverTheFrameRate) {
     }
 }
 
+// A key that went down and up between two frames moves as a short hold
+// would, however short the frame.
+TEST(CameraControl, ATapBetweenFramesStillMoves) {
+    CameraControl control;
+    control.reset(START, 10.0);
+    InputState input;
+    input.keyDown(Key::S);
+    input.keyUp(Key::S);
+    EXPECT_TRUE(control.update(input, 0.001));
+    EXPECT_NEAR(START.eye.x - control.pose().eye.x, CameraControl::PACE * 10.0 * CameraControl::TAP_SECONDS, 1e-5);
+    input.nextFrame();
+    EXPECT_FALSE(control.update(input, 0.001));
+}
+
 TEST(CameraControl, EachKeyMovesAlongItsAxisScaledToTheSceneAndShift) {
     struct Case {
         std::initializer_list<Key> keys;
@@ -103,7 +118,7 @@ TEST(CameraControl, ArrowsAndDragTurnTheViewWithoutMovingTheEye) {
 
     // Up for long enough stops a degree short of straight up.
     pose = hold(control, {Key::Up}, 10.0, 0.05);
-    EXPECT_NEAR(std::asin(sight(pose).z), (89.0 * M_PI / 180.0), 1e-4);
+    EXPECT_NEAR(std::asin(sight(pose).z), 89.0 * std::numbers::pi / 180.0, 1e-4);
 
     // A drag to the left by 100 pixels turns the view right by 100 steps.
     CameraControl dragged;
