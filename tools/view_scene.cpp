@@ -275,7 +275,8 @@ private:
         const double pixels = kind == Kind::full ? static_cast<double>(full_.width()) * full_.height()
                                                  : static_cast<double>(coarse_->width()) * coarse_->height();
         secondsPerPixel_ = seconds / pixels;
-        frameSeconds_ = seconds;
+        lastFrameAt_ = now;
+        frameSeconds_ += seconds;
         ++framesShown_;
         shownView_ = flightView_;
         shownKind_ = kind;
@@ -376,11 +377,18 @@ private:
     }
 
     void updateTitle(double now) {
-        const double fps = static_cast<double>(framesShown_) / (now - lastTitle_);
+        // Over the frames since the last title; a still picture keeps the last figures.
+        if (framesShown_ > 0) {
+            shownMilliseconds_ = frameSeconds_ * 1000.0 / framesShown_;
+            shownFps_ = static_cast<double>(framesShown_) / (now - lastTitle_);
+        } else if (now - lastFrameAt_ > 1.0) {
+            shownFps_ = 0.0;
+        }
         framesShown_ = 0;
+        frameSeconds_ = 0.0;
         lastTitle_ = now;
         char text[512];
-        std::snprintf(text, sizeof text, "%s - %.1f ms - %.1f fps%s%s", name_.c_str(), frameSeconds_ * 1000.0, fps,
+        std::snprintf(text, sizeof text, "%s - %.1f ms - %.1f fps%s%s", name_.c_str(), shownMilliseconds_, shownFps_,
                       paused_ ? " - paused" : "", error_.empty() ? "" : " - error");
         window_.setTitle(text);
     }
@@ -415,7 +423,10 @@ private:
     bool fullValid_ = false;
     bool wantPicture_ = false;
     double secondsPerPixel_ = 0.0;
-    double frameSeconds_ = 0.0;
+    double frameSeconds_ = 0.0;  // summed since the last title
+    double lastFrameAt_ = 0.0;
+    double shownMilliseconds_ = 0.0;
+    double shownFps_ = 0.0;
     double lastTitle_ = 0.0;
     int framesShown_ = 0;
 };
