@@ -139,16 +139,17 @@ struct View {
     float t = 0.0f;
     std::uint64_t generation = 0;  // of the scene file read
 
-    bool operator==(const View& other) const {
+    // The same scene seen from the same camera, at whatever time.
+    bool sameCamera(const View& other) const {
         const auto same = [](const Vector3& a, const Vector3& b) {
             return std::memcmp(&a, &b, sizeof a) == 0;
         };
         return following == other.following && generation == other.generation &&
-               std::memcmp(&t, &other.t, sizeof t) == 0 &&
                (following || (same(pose.eye, other.pose.eye) && same(pose.target, other.pose.target) &&
                               same(pose.up, other.pose.up) &&
                               std::memcmp(&pose.fovDegrees, &other.pose.fovDegrees, sizeof(float)) == 0));
     }
+    bool operator==(const View& other) const { return sameCamera(other) && std::memcmp(&t, &other.t, sizeof t) == 0; }
 };
 
 class Viewer {
@@ -231,8 +232,9 @@ private:
     // Collects a finished frame and starts the next one; true while a frame is under way.
     bool step(double now) {
         if (inFlight_ != Kind::none) {
-            // A full frame of a view already left behind is not worth finishing.
-            if (inFlight_ == Kind::full && !(flightView_ == wanted())) renderer_.cancel();
+            // A full frame from a camera already left behind is not worth
+            // finishing; one the motion alone has passed still is.
+            if (inFlight_ == Kind::full && !flightView_.sameCamera(wanted())) renderer_.cancel();
             if (!renderer_.finished()) return true;
             collect(now);
         }
