@@ -322,7 +322,9 @@ private:
     }
 
     void savePictureIfWanted() {
-        if (!wantPicture_ || !fullValid_ || !(shownView_ == wanted())) return;
+        // The full picture on screen, if it is from the camera as it is now;
+        // with the motion playing it is at the time it was traced for.
+        if (!wantPicture_ || !fullValid_ || shownKind_ != Kind::full || !shownView_.sameCamera(wanted())) return;
         wantPicture_ = false;
         const std::string name =
             freePictureName(path_, "", [](const std::string& file) { return std::filesystem::exists(file); });

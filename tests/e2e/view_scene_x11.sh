@@ -117,12 +117,19 @@ xdotool key Escape
 wait_exit "$pid" 5
 [[ "$exit_code" == "0" ]] || fail "after Escape the exit code is '$exit_code', not 0"
 
-echo "== the close button"
-"$viewer" "$scenes/demo.toml" >/dev/null 2>err.txt &
+echo "== P with the motion playing, and the close button"
+"$viewer" "$scenes/demo.toml" >>demo.txt 2>err.txt &
 pid=$!
 id=$(find_viewer demo.toml)
 [[ -n "$id" ]] || fail "no window titled demo.toml; stderr: $(cat err.txt)"
+xdotool windowactivate --sync "$id" 2>/dev/null
 sleep 0.5
+xdotool key p
+wait_for demo.txt '^# saved demo-0001.png at time ' || fail "P saved nothing while playing: $(cat demo.txt)"
+time=$(awk '/^# saved /{print $NF}' demo.txt)
+"$render_frame" --scene "$scenes/demo.toml" --time "$time" --out demo-expected.png
+differing=$(compare -metric AE demo-0001.png demo-expected.png null: 2>&1)
+[[ "$differing" == "0" ]] || fail "P's picture at $time differs from render-frame's in $differing pixels"
 wmctrl -c demo.toml
 wait_exit "$pid" 5
 [[ "$exit_code" == "0" ]] || fail "after wmctrl -c the exit code is '$exit_code', not 0"
