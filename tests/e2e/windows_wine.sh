@@ -38,7 +38,7 @@ for exe in "$build/src/raytracer.exe" "$unzipped/bin/raytracer.exe"; do
     [[ $(kind "$exe") == "PE32 executable (GUI) Intel 80386" ]] || fail "${exe#"$work/"} is $(kind "$exe")"
 done
 for exe in "$build"/{tools/render-frame.exe,tools/render-animation.exe,tests/unit_tests.exe,tests/window_tests.exe} \
-           "$unzipped/bin/render-frame.exe"; do
+           "$unzipped/bin/render-frame.exe" "$unzipped/bin/view-scene.exe"; do
     [[ $(kind "$exe") == "PE32 executable (console) Intel 80386" ]] || fail "${exe#"$work/"} is $(kind "$exe")"
 done
 for exe in "$build"/{src/raytracer.exe,tools/render-frame.exe,tools/render-animation.exe,tests/unit_tests.exe} \
@@ -109,6 +109,39 @@ else
     wmctrl -c Window
     wait_exit "$pid" 10
     [[ "$exit_code" == "0" ]] || fail "after wmctrl -c raytracer.exe gave '$exit_code' within 10 s, not exit code 0"
+fi
+
+# The zip's view-scene.exe: a scene file in a window, P's picture against the
+# Linux render-frame at the printed time, and closing it through the window manager.
+echo "== the zip's view-scene.exe"
+(cd "$work" && wine "$unzipped/bin/view-scene.exe" --threads 2 "Z:$root/scenes/demo.toml") \
+    >"$work/view-scene.out" 2>"$work/view-scene.err" &
+pid=$!
+id=""
+for _ in $(seq 1 300); do
+    id=$(xdotool search --onlyvisible --name '^demo.toml' 2>/dev/null | head -n1)
+    [[ -n "$id" ]] && break
+    sleep 0.1
+done
+if [[ -z "$id" ]]; then
+    fail "view-scene.exe opened no window titled demo.toml: $(cat "$work/view-scene.err")"
+else
+    xdotool windowactivate --sync "$id" 2>/dev/null
+    sleep 2
+    xdotool key space p
+    for _ in $(seq 1 100); do grep -q '^# saved ' "$work/view-scene.out" && break; sleep 0.1; done
+    saved=$(tr -d '\r' <"$work/view-scene.out" | awk '/^# saved /{print $3}')
+    time=$(tr -d '\r' <"$work/view-scene.out" | awk '/^# saved /{print $NF}')
+    if [[ -z "$saved" ]]; then
+        fail "P in view-scene.exe saved nothing: $(cat "$work/view-scene.out" "$work/view-scene.err")"
+    else
+        "$linux_render" --scene "$root/scenes/demo.toml" --time "$time" --out "$work/view-linux.png"
+        differing=$(compare -metric AE "$work/$saved" "$work/view-linux.png" null: 2>&1)
+        [[ "$differing" == "0" ]] || fail "view-scene.exe's picture at $time differs from Linux render-frame's ($differing)"
+    fi
+    wmctrl -c demo.toml
+    wait_exit "$pid" 10
+    [[ "$exit_code" == "0" ]] || fail "after wmctrl -c view-scene.exe gave '$exit_code' within 10 s, not exit code 0"
 fi
 
 finish "Windows build under Wine"
