@@ -12,6 +12,7 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "bmpwindow/bmp_window.h"
 #include "bmpwindow/memory_canvas.h"
@@ -309,14 +310,23 @@ private:
             }
         }
         if (!error_.empty()) {
-            // Lines of what fits across, on a dark band so they read over any picture.
+            // Lines of what fits across, broken at spaces, on a dark band so
+            // they read over any picture.
             const std::size_t perLine = static_cast<std::size_t>(std::max(8, screen.width() / 8));
-            const std::size_t lines = (error_.size() + perLine - 1) / perLine;
-            window_.fillRect(Point2(0.0f, 0.0f), screen.width() + 1, static_cast<std::int32_t>(18 * lines + 8),
+            std::vector<std::string> lines;
+            for (std::size_t at = 0; at < error_.size();) {
+                std::size_t end = std::min(error_.size(), at + perLine);
+                if (end < error_.size()) {
+                    const std::size_t space = error_.rfind(' ', end);
+                    if (space != std::string::npos && space > at) end = space + 1;
+                }
+                lines.push_back(error_.substr(at, end - at));
+                at = end;
+            }
+            window_.fillRect(Point2(0.0f, 0.0f), screen.width() + 1, static_cast<std::int32_t>(18 * lines.size() + 8),
                              Vector3(0.1f, 0.0f, 0.0f));
-            for (std::size_t k = 0; k < lines; ++k) {
-                window_.drawText(Point2(4.0f, static_cast<float>(4 + 18 * k)), error_.substr(k * perLine, perLine),
-                                 Vector3(1.0f, 0.85f, 0.3f));
+            for (std::size_t k = 0; k < lines.size(); ++k) {
+                window_.drawText(Point2(4.0f, static_cast<float>(4 + 18 * k)), lines[k], Vector3(1.0f, 0.85f, 0.3f));
             }
         }
     }
