@@ -8,7 +8,7 @@ set -u
 viewer=$1
 render_frame=$2
 scenes=$3
-for tool in Xvfb openbox xdotool wmctrl xwininfo import compare; do
+for tool in Xvfb openbox xdotool wmctrl xwininfo import compare convert; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 source "$(dirname "$0")/x_session.sh"
@@ -36,7 +36,7 @@ wait_for() {
     return 0
 }
 # The last camera snippet printed in file $1: its time, then the [camera] table.
-last_snippet() { awk '/^# .* at time /{s=""} {s = s $0 "\n"} END {printf "%s", s}' "$1"; }
+last_snippet() { awk '/^# saved /{next} /^# [^ ]+ at time /{s=""} {s = s $0 "\n"} END {printf "%s", s}' "$1"; }
 
 echo "== keys, C and P"
 cp "$scenes/orbits.toml" orbits.toml
@@ -113,6 +113,36 @@ differing=$(compare -metric AE reloaded.png broken.png null: 2>&1)
 [[ "$differing" =~ ^[0-9]+$ && "$differing" -gt 100 ]] || fail "the error is not shown in the window ($differing pixels changed)"
 sed -i '$d' orbits.toml
 wait_for err.txt 'read again without errors' || fail "the mended file was not read again: $(cat err.txt)"
+xdotool key Escape
+wait_exit "$pid" 5
+[[ "$exit_code" == "0" ]] || fail "after Escape the exit code is '$exit_code', not 0"
+
+echo "== coarse frames while turning, the full one after"
+# On one thread a full frame of the sphere field takes a few hundred ms:
+# while the view turns the picture is coarse (blocks of at least 2 x 2),
+# once it stops the full picture follows, and it is render-frame's.
+"$viewer" --threads 1 "$scenes/sphere-field.toml" >>field.txt 2>err.txt &
+pid=$!
+id=$(find_viewer sphere-field.toml)
+[[ -n "$id" ]] || fail "no window titled sphere-field.toml; stderr: $(cat err.txt)"
+xdotool windowactivate --sync "$id" 2>/dev/null
+sleep 2
+xdotool keydown Right
+sleep 1
+import -window "$id" turning.png
+xdotool keyup Right
+convert turning.png -sample 50% -sample 200% blocks.png
+differing=$(compare -metric AE turning.png blocks.png null: 2>&1)
+[[ "$differing" == "0" ]] || fail "while turning the picture is not made of 2 x 2 blocks ($differing pixels differ)"
+sleep 3
+xdotool key c p
+wait_for field.txt '^# saved sphere-field-0001.png' || fail "P saved nothing: $(cat field.txt)"
+last_snippet field.txt >field-camera.toml
+awk '/^\[camera\]/{skip=1; next} /^\[/{skip=0} !skip' "$scenes/sphere-field.toml" >field-printed.toml
+cat field-camera.toml >>field-printed.toml
+"$render_frame" --scene field-printed.toml --time 0 --out field-expected.png || fail "render-frame refused $(cat field-camera.toml)"
+differing=$(compare -metric AE sphere-field-0001.png field-expected.png null: 2>&1)
+[[ "$differing" == "0" ]] || fail "after turning, P's picture differs from render-frame's in $differing pixels"
 xdotool key Escape
 wait_exit "$pid" 5
 [[ "$exit_code" == "0" ]] || fail "after Escape the exit code is '$exit_code', not 0"
