@@ -5,6 +5,7 @@
 #include "bmpwindow/memory_canvas.h"
 #include "many_spheres.h"
 #include "render/parallel_renderer.h"
+#include "render/scene_renderer.h"
 
 namespace {
 
@@ -38,8 +39,37 @@ void ParallelMoving(benchmark::State& state) {
     state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
+// The same frames through one SceneRenderer on the caller's thread: what
+// the bands cost on one thread, beside ParallelRenderer's figures for 1.
+void PlainStill(benchmark::State& state) {
+    Scene scene;
+    buildManySpheres(scene, 1000);
+    const PinholeCamera camera = manySpheresCamera();
+    MemoryCanvas canvas(WIDTH, HEIGHT);
+    SceneRenderer renderer;
+    for (int k = 0; k < 2; ++k) renderer.render(scene, camera, canvas);
+    for (auto _ : state) {
+        renderer.render(scene, camera, canvas);
+        benchmark::DoNotOptimize(canvas.pixel(480, 270));
+    }
+}
+
+void PlainMoving(benchmark::State& state) {
+    Scene scene;
+    buildManySpheres(scene, 1000);
+    MemoryCanvas canvas(WIDTH, HEIGHT);
+    SceneRenderer renderer;
+    int frame = 0;
+    for (auto _ : state) {
+        renderer.render(scene, manySpheresCamera(0.002f * static_cast<float>(++frame % 10 - 5)), canvas);
+        benchmark::DoNotOptimize(canvas.pixel(480, 270));
+    }
+}
+
 }  // namespace
 
 // Wall time: the work is on the pool's threads, not the caller's.
 BENCHMARK(ParallelStill)->Name("Parallel960x540/still")->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(ParallelMoving)->Name("Parallel960x540/moving")->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(PlainStill)->Name("Parallel960x540/still/one_scene_renderer")->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(PlainMoving)->Name("Parallel960x540/moving/one_scene_renderer")->UseRealTime()->Unit(benchmark::kMillisecond);

@@ -70,11 +70,10 @@ private:
     std::int32_t width_;
 };
 
-// Bands narrow enough that a cancelled frame ends soon and a slow band does
-// not hold up the others, a few per thread at least.
+// Bands narrow enough that a cancelled frame ends soon (on one thread too)
+// and a slow band does not hold up the others, a few per thread at least.
 std::int32_t bandsFor(std::int32_t width, std::int32_t threads) {
-    if (threads <= 1 || width <= 1) return 1;
-    return std::min(width, std::max(4 * threads, (width + 31) / 32));
+    return std::max(1, std::min(width, std::max(4 * threads, (width + 31) / 32)));
 }
 
 }  // namespace
