@@ -27,6 +27,13 @@ TEST_F(WindowTest, SdlWindowIsTitledFixedAndShown) {
     EXPECT_EQ(bitmap->pitch, 4 * 400);
 }
 
+TEST_F(WindowTest, SetTitleReplacesTheCaption) {
+    BmpWindow window(0, 0, 64, 48, nullptr);
+    ASSERT_EQ(window.failure(), "");
+    window.setTitle("scene.toml - 12.5 ms");
+    EXPECT_STREQ(SDL_GetWindowTitle(window.windowHandle()), "scene.toml - 12.5 ms");
+}
+
 TEST_F(WindowTest, EndFrameShowsTheSurfaceInTheClientArea) {
     BmpWindow window(0, 0, 64, 48, nullptr);
     paintPattern(window);

@@ -45,6 +45,10 @@ TEST_F(WindowTest, WindowHasTheFixedStyleOuterSizeAndTitle) {
     char className[32] = {};
     GetClassNameA(handle, className, sizeof className);
     EXPECT_STREQ(className, "Library_BMP_Window");
+
+    window.setTitle("scene.toml - 12.5 ms");
+    GetWindowTextA(handle, title, sizeof title);
+    EXPECT_STREQ(title, "scene.toml - 12.5 ms");
 }
 
 TEST_F(WindowTest, ClosingPostsQuitAndLeavesTheWindow) {
