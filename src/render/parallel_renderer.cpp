@@ -73,7 +73,7 @@ private:
 // Bands narrow enough that a cancelled frame ends soon (on one thread too)
 // and a slow band does not hold up the others, a few per thread at least.
 std::int32_t bandsFor(std::int32_t width, std::int32_t threads) {
-    return std::max(1, std::min(width, std::max(4 * threads, (width + 63) / 64)));
+    return std::max(1, std::min(width, std::max(4 * threads, (width + 31) / 32)));
 }
 
 }  // namespace
