@@ -384,7 +384,11 @@ private:
         file_ = std::move(*loaded.scene);
         animation_ = std::make_unique<SceneAnimation>(file_);
         moves_ = anythingMoves(file_);
-        if (following_) control_.reset(poseAt(file_.camera, now_()), sceneSize(file_, now_()));
+        if (following_) {
+            control_.reset(poseAt(file_.camera, now_()), sceneSize(file_, now_()));
+        } else {
+            control_.setSceneSize(sceneSize(file_, now_()));
+        }
         if (!error_.empty()) std::fprintf(stderr, "view-scene: %s read again without errors\n", path_.c_str());
         error_.clear();
         ++generation_;

@@ -39,9 +39,13 @@ void CameraControl::reset(const ViewPose& start, double sceneSize) {
     up_ = {u.x, u.y, u.z};
     distance_ = sqrt(dot(toTarget, toTarget));
     if (!(distance_ > 0.0) || !std::isfinite(distance_)) distance_ = 1.0;
-    speed_ = PACE * (std::isfinite(sceneSize) && sceneSize > 0.0 ? sceneSize : 1.0);
+    setSceneSize(sceneSize);
     moved_ = false;
     dragging_ = false;
+}
+
+void CameraControl::setSceneSize(double sceneSize) {
+    speed_ = PACE * (std::isfinite(sceneSize) && sceneSize > 0.0 ? sceneSize : 1.0);
 }
 
 bool CameraControl::update(const InputState& input, double dt) {

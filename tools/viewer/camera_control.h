@@ -31,6 +31,9 @@ public:
     // up must not lie along the line of sight from eye to target.
     void reset(const ViewPose& start, double sceneSize);
 
+    // A new size for a scene read again, keeping the pose.
+    void setSceneSize(double sceneSize);
+
     // Applies what is held, dragged and turned over dt seconds; true if the pose changed.
     bool update(const InputState& input, double dt);
 
