@@ -57,7 +57,7 @@ bool prepare(const Ray& ray, TreeRay& r) {
     r.slant = static_cast<float>(std::sqrt(1.0 + k * k) * (1.0 + 1e-5));
     r.wide = k > 0.05;
     r.shrink = static_cast<float>(std::max(0.0, 1.0 - s) * (1.0 + 1e-5));
-    const double steep = s - std::sqrt(cone + 0.5 * e) - 2e-7 * s;
+    const double steep = s - std::sqrt(cone + e) - 2e-7 * s;
     r.steep = static_cast<float>(std::max(0.0, steep) * (1.0 - 1e-5));
     r.spill = 1.0f - r.steep;
     r.rounding = static_cast<float>(e);
