@@ -59,13 +59,11 @@ struct Lanes {
     using F = typename LaneTypes<N>::F;
     using D = typename LaneTypes<N>::D;
     using M = typename LaneTypes<N>::M;  // lane masks: -1 or 0
-    using DM = decltype(D{} > D{});      // lane masks of a comparison of doubles
     struct V {
         F x, y, z;
     };
 
     static RT_LANE_INLINE D wide(F v) { return __builtin_convertvector(v, D); }
-    static RT_LANE_INLINE M narrowMask(DM m) { return __builtin_convertvector(m, M); }
     static RT_LANE_INLINE F narrow(D v) { return __builtin_convertvector(v, F); }
     template <std::size_t... I>
     static RT_LANE_INLINE F splatLanes(float v, std::index_sequence<I...>) {

@@ -28,17 +28,9 @@ RT_LANE_INLINE void scan(const float* xs, const float* ys, const float* zs, cons
         const F tca = L::dot(toCentre, direction);
         const D tcaWide = L::wide(tca);
         const F d2 = L::narrow(L::wide(L::dot(toCentre, toCentre)) - tcaWide * tcaWide);
-        M reached = ~(tca < 0.0f) & ~(d2 > radiusSquared);
+        const M reached = ~(tca < 0.0f) & ~(d2 > radiusSquared);
         if (!L::any(reached)) continue;
-        // t = tca - sqrt(x) is surely above the best so far when x is at most
-        // (tca - best - margin)²: the margin, two units in the last place of
-        // best and 1e-15 of tca, is far above the rounding of the square and
-        // of these differences. Then the square root, the costly step, is skipped.
-        const D x = L::wide(radiusSquared) - L::wide(d2);
-        const D room = tcaWide - L::wide(best) * (1.0 + 0x1p-22) - tcaWide * 1e-15 - 1e-38;
-        reached &= ~L::narrowMask((room > 0.0) & (x <= room * room));
-        if (!L::any(reached)) continue;
-        const F t = L::narrow(tcaWide - L::sqrt(x));
+        const F t = L::narrow(tcaWide - L::sqrt(L::wide(radiusSquared) - L::wide(d2)));
         const M index = L::loadIndexes(indexes + k);
         const M accept = reached & (t >= 0.0f) & ((t < best) | ((t == best) & (index < bestIndex)));
         best = accept ? t : best;
