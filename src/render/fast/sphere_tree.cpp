@@ -185,6 +185,11 @@ void SphereTree::update(const ShapeRecord* records, std::int32_t count) {
     fillScan();
 }
 
+std::size_t SphereTree::bytes() const {
+    return nodes_.capacity() * sizeof(Node) + members_.capacity() * sizeof(Member) +
+           slot_.capacity() * sizeof(std::int32_t) + scan_.bytes();
+}
+
 void SphereTree::fillScan() {
     scan_.clear();
     for (const std::int32_t member : slot_) {
