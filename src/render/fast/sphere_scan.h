@@ -21,6 +21,11 @@ public:
     // ray: the sphere test of the model, lane by lane, so the same bits.
     void addNearest(const Ray& ray, Hit& hit) const;
 
+    std::size_t bytes() const {
+        return (x_.capacity() + y_.capacity() + z_.capacity() + radiusSquared_.capacity()) * sizeof(float) +
+               index_.capacity() * sizeof(std::int32_t);
+    }
+
 private:
     std::int32_t count_ = 0;
     std::vector<float> x_, y_, z_, radiusSquared_;

@@ -57,7 +57,7 @@ bool prepare(const Ray& ray, TreeRay& r) {
     r.slant = static_cast<float>(std::sqrt(1.0 + k * k) * (1.0 + 1e-5));
     r.wide = k > 0.05;
     r.shrink = static_cast<float>(std::max(0.0, 1.0 - s) * (1.0 + 1e-5));
-    const double steep = s - std::sqrt(cone + 0.5 * e) - 2e-7 * s;
+    const double steep = s - std::sqrt(cone + e) - 2e-7 * s;
     r.steep = static_cast<float>(std::max(0.0, steep) * (1.0 - 1e-5));
     r.spill = 1.0f - r.steep;
     r.rounding = static_cast<float>(e);
@@ -183,6 +183,11 @@ void SphereTree::update(const ShapeRecord* records, std::int32_t count) {
     // Spheres that wandered far from their first neighbours make wide boxes.
     if (boxCost() > 2.0 * builtCost_) build();
     fillScan();
+}
+
+std::size_t SphereTree::bytes() const {
+    return nodes_.capacity() * sizeof(Node) + members_.capacity() * sizeof(Member) +
+           slot_.capacity() * sizeof(std::int32_t) + scan_.bytes();
 }
 
 void SphereTree::fillScan() {

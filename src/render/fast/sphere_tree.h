@@ -78,6 +78,8 @@ public:
     // The box that holds a sphere, with the margin above.
     static Box boxOf(const Vector3& centre, float radiusSquared);
     std::int32_t builds() const { return builds_; }
+    // The bytes the tree holds on the heap.
+    std::size_t bytes() const;
 
 private:
     void build();
