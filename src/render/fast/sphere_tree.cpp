@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr std::int32_t LEAF_SIZE = 4;
+constexpr std::int32_t LEAF_SIZE = 8;
 constexpr std::int32_t MAX_DEPTH = 60;  // a deeper range stays a leaf, so a query's stack never overflows
 constexpr std::int32_t STACK = MAX_DEPTH + 4;
 // Far enough in that no figure of a box or of a query overflows a float.
