@@ -192,19 +192,60 @@ std::size_t SphereTree::bytes() const {
 
 void SphereTree::fillScan() {
     scan_.clear();
-    for (const std::int32_t member : slot_) {
-        if (member < 0) continue;
-        const Member& m = members_[static_cast<std::size_t>(member)];
-        scan_.add(m.centre, m.radiusSquared, m.index);
-    }
+    for (const Member& m : members_) scan_.add(m.centre, m.radiusSquared, m.index);
     scan_.finish();
+}
+
+// For a ray the boxes cannot bound: only a sphere whose centre lies ahead of
+// the origin (tca >= 0) can be met, so boxes wholly behind it are passed
+// over and the rest scanned, a range of leaves at a time. A box that holds
+// the origin has a point ahead, so it is never passed over; one that does
+// not is passed over only when its farthest point lies behind by more than
+// 1e-5 of the figures, which dwarfs their rounding.
+void SphereTree::addNearestAhead(const Ray& ray, Hit& hit) const {
+    const float o[3] = {ray.origin.x, ray.origin.y, ray.origin.z};
+    const float d[3] = {ray.direction.x, ray.direction.y, ray.direction.z};
+    bool finite = true;
+    for (int c = 0; c < 3; ++c) finite = finite && std::fabs(o[c]) <= FARTHEST && std::fabs(d[c]) <= FARTHEST;
+    if (!finite) return scan_.addNearest(ray, hit, 0, scan_.size());
+    std::int32_t stack[STACK];
+    std::int32_t depth = 0;
+    std::int32_t at = 0;
+    for (;;) {
+        const Node& node = nodes_[static_cast<std::size_t>(at)];
+        float nearest = 0.0f;
+        float farthest = 0.0f;
+        float size = 0.0f;
+        for (int c = 0; c < 3; ++c) {
+            const float lo = d[c] * (node.box.lo[c] - o[c]);
+            const float hi = d[c] * (node.box.hi[c] - o[c]);
+            nearest += std::min(lo, hi);
+            farthest += std::max(lo, hi);
+            size += std::fabs(lo) + std::fabs(hi);
+        }
+        const float slack = 1e-5f * size;
+        if (farthest >= -slack) {
+            if (nearest > slack || node.count > 0) {
+                const Span& span = spans_[static_cast<std::size_t>(at)];
+                scan_.addNearest(ray, hit, span.begin, span.end);
+            } else {
+                stack[depth++] = node.start;
+                at += 1;
+                continue;
+            }
+        }
+        if (depth == 0) return;
+        at = stack[--depth];
+    }
 }
 
 void SphereTree::build() {
     ++builds_;
     nodes_.clear();
+    spans_.clear();
     const auto n = members_.size();
     nodes_.reserve(n == 0 ? 0 : 2 * (n / LEAF_SIZE + 1));
+    spans_.reserve(nodes_.capacity());
     if (n > 0) buildNode(0, static_cast<std::int32_t>(n), 0);
     for (std::size_t k = 0; k < n; ++k) slot_[static_cast<std::size_t>(members_[k].index)] = static_cast<std::int32_t>(k);
     refit();
@@ -216,6 +257,7 @@ void SphereTree::build() {
 std::int32_t SphereTree::buildNode(std::int32_t begin, std::int32_t end, std::int32_t depth) {
     const auto at = static_cast<std::int32_t>(nodes_.size());
     nodes_.push_back(Node{Box{}, begin, end - begin});
+    spans_.push_back({begin, end});
     if (end - begin <= LEAF_SIZE || depth >= MAX_DEPTH) return at;
     float lo[3] = {INFINITY, INFINITY, INFINITY};
     float hi[3] = {-INFINITY, -INFINITY, -INFINITY};
@@ -291,7 +333,7 @@ void SphereTree::addNearest(const Ray& ray, Hit& hit, const std::uint8_t* leaveO
     TreeRay r;
     if (!prepare(ray, r)) {
         if (leaveOut == nullptr) {
-            scan_.addNearest(ray, hit);
+            addNearestAhead(ray, hit);
         } else {
             for (const Member& m : members_) test(m);
         }

@@ -86,12 +86,17 @@ private:
     std::int32_t buildNode(std::int32_t begin, std::int32_t end, std::int32_t depth);
     void refit();
     void fillScan();
+    void addNearestAhead(const Ray& ray, Hit& hit) const;
     double boxCost() const;
 
     std::vector<Node> nodes_;
     std::vector<Member> members_;  // in leaf order
     std::vector<std::int32_t> slot_;  // shape index -> member, or -1
-    SphereScan scan_;                 // the members in insertion order, for rays the boxes cannot bound
+    struct Span {
+        std::int32_t begin, end;
+    };
+    std::vector<Span> spans_;  // by node: the range of its members
+    SphereScan scan_;          // the members in leaf order, for rays the boxes cannot bound
     float largest_ = 0.0f;  // the largest radius, rounded up
     double builtCost_ = 0.0;
     std::int32_t builds_ = 0;
