@@ -45,6 +45,43 @@ RT_LANE_INLINE void scan(const float* xs, const float* ys, const float* zs, cons
     for (int l = 0; l < N; ++l) keepNearer(hit, best[l], bestIndex[l]);
 }
 
+template <int N>
+RT_LANE_INLINE bool within(const float* xs, const float* ys, const float* zs, const float* radiiSquared,
+                           std::int32_t begin, std::int32_t end, const Ray& ray, float maxDistance) {
+    using L = Lanes<N>;
+    using F = typename L::F;
+    using M = typename L::M;
+    using D = typename L::D;
+    const typename L::V origin = L::splat(ray.origin);
+    const typename L::V direction = L::splat(ray.direction);
+    for (std::int32_t k = begin; k < end; k += N) {
+        const std::int32_t at = std::min(k, end - N);
+        const typename L::V centre{L::load(xs + at), L::load(ys + at), L::load(zs + at)};
+        const F radiusSquared = L::load(radiiSquared + at);
+        const typename L::V toCentre = L::minus(centre, origin);
+        const F tca = L::dot(toCentre, direction);
+        const D tcaWide = L::wide(tca);
+        const F d2 = L::narrow(L::wide(L::dot(toCentre, toCentre)) - tcaWide * tcaWide);
+        const M reached = ~(tca < 0.0f) & ~(d2 > radiusSquared);
+        if (!L::any(reached)) continue;
+        const F t = L::narrow(tcaWide - L::sqrt(L::wide(radiusSquared) - L::wide(d2)));
+        if (L::any(reached & (t >= 0.0f) & (t < maxDistance))) return true;
+    }
+    return false;
+}
+
+bool withinSse(const float* xs, const float* ys, const float* zs, const float* r2, std::int32_t begin,
+               std::int32_t end, const Ray& ray, float maxDistance) {
+    return within<4>(xs, ys, zs, r2, begin, end, ray, maxDistance);
+}
+
+#ifdef RT_AVX2_COPIES
+RT_AVX2_FUNCTION bool withinAvx2(const float* xs, const float* ys, const float* zs, const float* r2,
+                                 std::int32_t begin, std::int32_t end, const Ray& ray, float maxDistance) {
+    return within<8>(xs, ys, zs, r2, begin, end, ray, maxDistance);
+}
+#endif
+
 void scanSse(const float* xs, const float* ys, const float* zs, const float* r2, const std::int32_t* indexes,
              std::int32_t begin, std::int32_t end, const Ray& ray, Hit& hit) {
     scan<4>(xs, ys, zs, r2, indexes, begin, end, ray, hit);
@@ -99,5 +136,26 @@ void SphereScan::addNearest(const Ray& ray, Hit& hit, std::int32_t begin, std::i
         const auto at = static_cast<std::size_t>(k);
         keepNearer(hit, sphereDistance(Vector3(x_[at], y_[at], z_[at]), radiusSquared_[at], ray), index_[at]);
     }
+#endif
+}
+
+bool SphereScan::anyWithin(const Ray& ray, float maxDistance, std::int32_t begin, std::int32_t end) const {
+    if (begin >= end) return false;
+#ifdef RT_SIMD_LANES
+#ifdef RT_AVX2_COPIES
+    if (cpuHasAvx2()) {
+        return withinAvx2(x_.data(), y_.data(), z_.data(), radiusSquared_.data(), begin, std::max(end, begin + PAD),
+                          ray, maxDistance);
+    }
+#endif
+    return withinSse(x_.data(), y_.data(), z_.data(), radiusSquared_.data(), begin, std::max(end, begin + 4), ray,
+                     maxDistance);
+#else
+    for (std::int32_t k = begin; k < end; ++k) {
+        const auto at = static_cast<std::size_t>(k);
+        const float t = sphereDistance(Vector3(x_[at], y_[at], z_[at]), radiusSquared_[at], ray);
+        if (t >= 0.0f && t < maxDistance) return true;
+    }
+    return false;
 #endif
 }

@@ -21,6 +21,9 @@ public:
     // spheres begin to end - 1, and maybe of some of the spheres after
     // them: the sphere test of the model, lane by lane, so the same bits.
     void addNearest(const Ray& ray, Hit& hit, std::int32_t begin, std::int32_t end) const;
+    // Whether one of spheres begin to end - 1 (or of some after them) is met
+    // at a distance in [0, maxDistance).
+    bool anyWithin(const Ray& ray, float maxDistance, std::int32_t begin, std::int32_t end) const;
     std::int32_t size() const { return count_; }
 
     std::size_t bytes() const {

@@ -351,7 +351,11 @@ void SphereTree::addNearest(const Ray& ray, Hit& hit, const std::uint8_t* leaveO
     for (;;) {
         const Node& node = nodes_[static_cast<std::size_t>(at)];
         if (node.count > 0) {
-            for (std::int32_t m = node.start; m < node.start + node.count; ++m) test(members_[static_cast<std::size_t>(m)]);
+            if (leaveOut == nullptr) {
+                scan_.addNearest(ray, hit, node.start, node.start + node.count);
+            } else {
+                for (std::int32_t m = node.start; m < node.start + node.count; ++m) test(members_[static_cast<std::size_t>(m)]);
+            }
         } else {
             std::int32_t near = at + 1;
             std::int32_t far = node.start;
@@ -400,9 +404,7 @@ bool SphereTree::occludes(const Ray& ray, float maxDistance) const {
     for (;;) {
         const Node& node = nodes_[static_cast<std::size_t>(at)];
         if (node.count > 0) {
-            for (std::int32_t m = node.start; m < node.start + node.count; ++m) {
-                if (blocks(members_[static_cast<std::size_t>(m)])) return true;
-            }
+            if (scan_.anyWithin(ray, maxDistance, node.start, node.start + node.count)) return true;
         } else {
             const bool toNear = reaches(nodes_[static_cast<std::size_t>(at + 1)].box, r, largest_, maxDistance, bound);
             const bool toFar = reaches(nodes_[static_cast<std::size_t>(node.start)].box, r, largest_, maxDistance, bound);
