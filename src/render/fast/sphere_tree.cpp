@@ -388,14 +388,8 @@ void SphereTree::addNearest(const Ray& ray, Hit& hit, const std::uint8_t* leaveO
 
 bool SphereTree::occludes(const Ray& ray, float maxDistance) const {
     if (members_.empty()) return false;
-    const auto blocks = [&](const Member& m) {
-        const float t = sphereDistance(m.centre, m.radiusSquared, ray);
-        return t >= 0.0f && t < maxDistance;
-    };
     TreeRay r;
-    if (!prepare(ray, r)) {
-        return std::any_of(members_.begin(), members_.end(), blocks);
-    }
+    if (!prepare(ray, r)) return scan_.anyWithin(ray, maxDistance, 0, scan_.size());
     std::int32_t stack[STACK];
     std::int32_t depth = 0;
     float bound = 0.0f;
