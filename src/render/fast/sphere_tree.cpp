@@ -34,6 +34,14 @@ struct TreeRay {
     float twiceLength;  // 2 s
 };
 
+// K, the cone's widening per unit of distance, for directions of squared
+// length s2, and e, the rounding of the sphere test relative to |L|².
+double roundingOf(double s2) { return 1e-6 * std::max(1.0, s2); }
+double wideningOf(double s2) {
+    const double e = roundingOf(s2);
+    return std::sqrt((std::max(0.0, s2 - 1.0) + 2.0 * e + 4e-6) * (1.0 + 2.0 * e)) * (1.0 + 1e-5);
+}
+
 bool prepare(const Ray& ray, TreeRay& r) {
     const double d[3] = {ray.direction.x, ray.direction.y, ray.direction.z};
     const double s2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
@@ -48,11 +56,11 @@ bool prepare(const Ray& ray, TreeRay& r) {
         r.unit[c] = static_cast<float>(d[c] / s);
         r.inverse[c] = 1.0f / (r.unit[c] != 0.0f ? r.unit[c] : 1e-30f);
     }
-    const double e = 1e-6 * std::max(1.0, s2);
+    const double e = roundingOf(s2);
     const double cone = std::max(0.0, s2 - 1.0);
     // The widening, rounded up, with 4e-6 more under the root for the box
     // test's own rounding; the slope of the distance bound rounded down.
-    const double k = std::sqrt((cone + 2.0 * e + 4e-6) * (1.0 + 2.0 * e)) * (1.0 + 1e-5);
+    const double k = wideningOf(s2);
     r.widening = static_cast<float>(k);
     r.slant = static_cast<float>(std::sqrt(1.0 + k * k) * (1.0 + 1e-5));
     r.wide = k > 0.05;
@@ -411,4 +419,92 @@ bool SphereTree::occludes(const Ray& ray, float maxDistance) const {
         if (depth == 0) return false;
         at = stack[--depth];
     }
+}
+
+SphereTree::BundleWalk::BundleWalk(const SphereTree& tree, const Vector3& apex, const double axis[3], double angle,
+                                   double shortest, double longest)
+    : tree_(tree), cosAngle_(std::cos(angle)), sinAngle_(std::sin(angle)) {
+    const float a[3] = {apex.x, apex.y, apex.z};
+    for (int c = 0; c < 3; ++c) {
+        apex_[c] = a[c];
+        axis_[c] = axis[c];
+    }
+    widening_ = wideningOf(longest);
+    shrink_ = std::max(0.0, 1.0 - std::sqrt(shortest)) * (1.0 + 1e-5);
+    pad_ = 2.0 * roundingOf(longest) * tree.largest_;
+    double bound = 0.0;
+    if (!tree.nodes_.empty() && reaches(tree.nodes_[0].box, bound)) stack_[depth_++] = {0, bound};
+}
+
+// A ray meets a sphere of the box only if it passes through the box grown
+// by K times its farthest distance (and the pad), which lies in the ball
+// about the box's middle of radius rho' = rho + sqrt(3) times that growth.
+// A ray of the bundle passes through that ball only if the ball's middle lies
+// within the bundle's angle plus the angle the ball spans, or the apex lies
+// in it. The hit's distance is no less than the apex's distance from the
+// grown box, less (1 - s) times the farthest distance; all in double, with
+// 1e-9 of the cosine and 1e-5 of the figures, far above their rounding.
+bool SphereTree::BundleWalk::reaches(const Box& box, double& bound) const {
+    double middle[3];
+    double rho2 = 0.0;
+    double distance2 = 0.0;
+    double along = 0.0;
+    double gap2 = 0.0;
+    for (int c = 0; c < 3; ++c) {
+        const double lo = static_cast<double>(box.lo[c]) - apex_[c];
+        const double hi = static_cast<double>(box.hi[c]) - apex_[c];
+        middle[c] = 0.5 * (lo + hi);
+        rho2 += 0.25 * (hi - lo) * (hi - lo);
+        distance2 += middle[c] * middle[c];
+        along += axis_[c] * middle[c];
+        const double gap = std::max(std::max(lo, -hi), 0.0);
+        gap2 += gap * gap;
+    }
+    const double distance = std::sqrt(distance2);
+    const double rho = std::sqrt(rho2);
+    const double farthest = distance + rho;
+    const double grow = widening_ * farthest + pad_;
+    const double reach = (rho + 1.7320509 * grow) * (1.0 + 1e-5) + 1e-5 * farthest;
+    bound = std::sqrt(gap2) - 1.7320509 * grow - shrink_ * farthest - 1e-5 * (farthest + tree_.largest_);
+    if (!(distance > reach)) return true;  // the apex in the ball, or figures that are not finite
+    // cos(angle to the middle) >= cos(angle + spanned), in cosines.
+    const double sinSpanned = reach / distance;
+    const double cosSpanned = std::sqrt(std::max(0.0, 1.0 - sinSpanned * sinSpanned));
+    if (cosAngle_ * sinSpanned + sinAngle_ * cosSpanned <= 0.0) return true;  // the two angles past a right angle
+    return along / distance >= cosAngle_ * cosSpanned - sinAngle_ * sinSpanned - 1e-9;
+}
+
+std::int32_t SphereTree::BundleWalk::next(std::int32_t* out, std::int32_t room, float limit) {
+    std::int32_t count = 0;
+    while (depth_ > 0) {
+        const Entry entry = stack_[depth_ - 1];
+        if (entry.bound > limit) {
+            --depth_;
+            continue;
+        }
+        const Node& node = tree_.nodes_[static_cast<std::size_t>(entry.node)];
+        if (node.count > 0) {
+            if (count + node.count > room) break;
+            --depth_;
+            for (std::int32_t m = node.start; m < node.start + node.count; ++m) {
+                out[count++] = tree_.members_[static_cast<std::size_t>(m)].index;
+            }
+            continue;
+        }
+        --depth_;
+        std::int32_t near = entry.node + 1;
+        std::int32_t far = node.start;
+        double nearBound = 0.0;
+        double farBound = 0.0;
+        const bool toNear = reaches(tree_.nodes_[static_cast<std::size_t>(near)].box, nearBound);
+        const bool toFar = reaches(tree_.nodes_[static_cast<std::size_t>(far)].box, farBound);
+        if (toNear && toFar && farBound < nearBound) {
+            std::swap(near, far);
+            std::swap(nearBound, farBound);
+        }
+        // The nearer goes on top, to be taken first.
+        if (toFar) stack_[depth_++] = {far, farBound};
+        if (toNear) stack_[depth_++] = {near, nearBound};
+    }
+    return count;
 }

@@ -67,6 +67,7 @@ public:
     // Whether the cone bounds this ray; the others test every sphere.
     static bool bounds(const Ray& ray);
 
+
     // The tree's parts, for tests of its shape.
     struct Box {
         float lo[3];
@@ -82,6 +83,38 @@ public:
         float radiusSquared;
         std::int32_t index;  // of the shape in the frame
     };
+    // The spheres that some ray of a bundle may meet, a few leaves at a time,
+    // the nearer first: the bundle leaves from apex along directions within
+    // `angle` radians of the unit axis, whose squared lengths lie in
+    // [shortest, longest] (within [0.25, 1e4]). next() fills `out` with up to
+    // `room` shape indices (room at least a leaf's worth, 8) and returns how
+    // many, 0 when none are left; it passes over boxes that can hold no hit
+    // nearer than `limit` for any of the rays.
+    class BundleWalk {
+    public:
+        BundleWalk(const SphereTree& tree, const Vector3& apex, const double axis[3], double angle, double shortest,
+                   double longest);
+        std::int32_t next(std::int32_t* out, std::int32_t room, float limit);
+
+    private:
+        bool reaches(const Box& box, double& bound) const;
+
+        const SphereTree& tree_;
+        double apex_[3];
+        double axis_[3];
+        double cosAngle_;  // of the bundle's angle, which is below a right angle
+        double sinAngle_;
+        double widening_;
+        double shrink_;
+        double pad_;
+        struct Entry {
+            std::int32_t node;
+            double bound;
+        };
+        Entry stack_[64];
+        std::int32_t depth_ = 0;
+    };
+
     const std::vector<Node>& nodes() const { return nodes_; }
     const std::vector<Member>& members() const { return members_; }
     // The box that holds a sphere, with the margin above.
