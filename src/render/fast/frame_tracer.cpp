@@ -90,7 +90,8 @@ void FrameTracer::trace(const Ray& ray, Vector3& colourOut, int depth) const {
 
 bool FrameTracer::isOccluded(const Ray& ray, float maxDistance) const {
     const std::int32_t* listed = listedShapes();
-    for (std::int32_t k = 0; k < listedCount(); ++k) {
+    const std::int32_t count = listedCount();
+    for (std::int32_t k = 0; k < count; ++k) {
         const float t = records_[listed[k]].intersect(ray);
         if (t >= 0.0f && t < maxDistance) return true;
     }

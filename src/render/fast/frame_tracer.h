@@ -130,6 +130,11 @@ private:
         bool strict;
     };
     Search search(Subset subset) const;
+    // hits[k] gains the hits of the shapes `indices` along primary ray k.
+    void addPrimaryListHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n,
+                            const std::int32_t* indices, std::int32_t count) const;
+    void addPrimaryTreeHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n,
+                            const Search& s) const;
     void shade(std::int32_t index, const Vector3& direction, const Vector3& point, Vector3& colourOut,
                int depth) const;
 

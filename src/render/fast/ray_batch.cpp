@@ -11,6 +11,7 @@
 // order in which independent values are computed changes. Nothing a step
 // reads is written by another ray's steps.
 #include <algorithm>
+#include <cmath>
 
 #include "render/fast/frame_tracer.h"
 #include "render/fast/hit_lanes.h"
@@ -177,23 +178,73 @@ FrameTracer::Search FrameTracer::search(Subset subset) const {
 void FrameTracer::addPrimaryHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n,
                                  Subset subset) const {
     const Search s = search(subset);
-    if (s.count > 0) {
+    addPrimaryListHits(origin, rays, hits, n, s.listed, s.count);
+    if (s.tree) addPrimaryTreeHits(origin, rays, hits, n, s);
+}
+
+void FrameTracer::addPrimaryListHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n,
+                                     const std::int32_t* indices, std::int32_t count) const {
+    if (count == 0) return;
 #if defined(RT_AVX2_COPIES)
-        if (cpuHasAvx2()) {
-            addPrimaryHitsVectorAvx2(*this, origin, rays, hits, n, s.listed, s.count);
-        } else {
-            addPrimaryHitsVector(*this, origin, rays, hits, n, s.listed, s.count);
-        }
+    if (cpuHasAvx2()) return addPrimaryHitsVectorAvx2(*this, origin, rays, hits, n, indices, count);
+    addPrimaryHitsVector(*this, origin, rays, hits, n, indices, count);
 #elif defined(RT_SIMD_LANES)
-        addPrimaryHitsVector(*this, origin, rays, hits, n, s.listed, s.count);
+    addPrimaryHitsVector(*this, origin, rays, hits, n, indices, count);
 #else
-        for (std::int32_t k = 0; k < n; ++k) addHits(Ray(origin, rays[k].direction), s.listed, s.count, hits[k]);
+    for (std::int32_t k = 0; k < n; ++k) addHits(Ray(origin, rays[k].direction), indices, count, hits[k]);
 #endif
-    }
-    if (!s.tree) return;
-    for (std::int32_t k = 0; k < n; ++k) {
-        const Ray ray(origin, rays[k].direction);
-        tree_.addNearest(ray, hits[k], s.strict || SphereTree::bounds(ray) ? s.leaveOut : nullptr);
+}
+
+// Primary rays share their origin, so the tree is walked once for a bundle
+// of them, within a cone that holds them all, the nearer leaves first; their
+// spheres go through the vector code for the whole bundle, until no box
+// left can hold a hit nearer than every ray's nearest so far.
+void FrameTracer::addPrimaryTreeHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n,
+                                     const Search& s) const {
+    constexpr std::int32_t BUNDLE = 64;
+    constexpr std::int32_t CHUNK = 64;
+    const bool originFar = !(std::fabs(origin.x) <= 1e18f && std::fabs(origin.y) <= 1e18f && std::fabs(origin.z) <= 1e18f);
+    for (std::int32_t k0 = 0; k0 < n; k0 += BUNDLE) {
+        const std::int32_t m = std::min(BUNDLE, n - k0);
+        const Vector3& middle = rays[k0 + m / 2].direction;
+        double axis[3] = {middle.x, middle.y, middle.z};
+        const double length = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
+        for (double& a : axis) a /= length;
+        double least = 1.0;
+        double shortest = INFINITY;
+        double longest = 0.0;
+        float limit = 0.0f;
+        for (std::int32_t k = k0; k < k0 + m; ++k) {
+            const double d[3] = {rays[k].direction.x, rays[k].direction.y, rays[k].direction.z};
+            const double squared = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+            const double cosine = (axis[0] * d[0] + axis[1] * d[1] + axis[2] * d[2]) / std::sqrt(squared);
+            least = cosine < least ? cosine : least;
+            shortest = std::min(shortest, squared);
+            longest = std::max(longest, squared);
+            limit = std::max(limit, hits[k].distance);
+        }
+        // NaN fails every test here, and sends the bundle ray by ray.
+        if (originFar || !(least > 0.5 && shortest >= 0.25 && longest <= 1e4)) {
+            for (std::int32_t k = k0; k < k0 + m; ++k) {
+                const Ray ray(origin, rays[k].direction);
+                tree_.addNearest(ray, hits[k], s.strict || SphereTree::bounds(ray) ? s.leaveOut : nullptr);
+            }
+            continue;
+        }
+        SphereTree::BundleWalk walk(tree_, origin, axis, std::acos(least) + 1e-6, shortest, longest);
+        std::int32_t chunk[CHUNK];
+        for (std::int32_t count; (count = walk.next(chunk, CHUNK, limit)) > 0;) {
+            if (s.leaveOut != nullptr) {
+                std::int32_t kept = 0;
+                for (std::int32_t c = 0; c < count; ++c) {
+                    if (s.leaveOut[chunk[c]] == 0) chunk[kept++] = chunk[c];
+                }
+                count = kept;
+            }
+            addPrimaryListHits(origin, rays + k0, hits + k0, m, chunk, count);
+            limit = 0.0f;
+            for (std::int32_t k = k0; k < k0 + m; ++k) limit = std::max(limit, hits[k].distance);
+        }
     }
 }
 
