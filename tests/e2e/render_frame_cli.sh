@@ -67,7 +67,7 @@ for args in "--help" "--time 1 --help" "--version" "--time 1 --out $dir/h.png --
     code=$?
     [[ $code -eq 0 && ! -s "$dir/err" ]] || fail "render-frame $args gave $code, stderr: $(cat "$dir/err")"
     if [[ $args == *--help ]]; then
-        [[ $(head -n 1 "$dir/out") == "usage: render-frame --time SECONDS [--repeat N] --out FILE.png" ]] ||
+        [[ $(head -n 1 "$dir/out") == "usage: render-frame [--scene FILE.toml [--size WxH]] --time SECONDS [--repeat N] --out FILE.png" ]] ||
             fail "render-frame $args does not start with the usage: $(head -n 1 "$dir/out")"
         for option in --time --repeat --out --help --version; do
             [[ $(grep -c -- "^  $option " "$dir/out") -eq 1 ]] || fail "render-frame $args has no one line for $option"
