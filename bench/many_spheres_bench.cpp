@@ -5,6 +5,7 @@
 
 #include "bmpwindow/memory_canvas.h"
 #include "many_spheres.h"
+#include "render/fast/sphere_tree.h"
 #include "render/scene_renderer.h"
 
 namespace {
@@ -78,6 +79,25 @@ void ManySpheresTableFrame(benchmark::State& state) {
     countFrames(state);
 }
 
+// Building the renderer's tree over the field's spheres from nothing, and
+// the bytes it then holds per sphere.
+void ManySpheresTreeBuild(benchmark::State& state) {
+    Scene scene;
+    const auto n = static_cast<std::int32_t>(state.range(0));
+    const std::vector<Sphere*> spheres = buildManySpheres(scene, n);
+    std::vector<ShapeRecord> records;
+    records.reserve(spheres.size());
+    for (const Sphere* s : spheres) records.push_back(ShapeRecord::of(s));
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        SphereTree tree;
+        tree.update(records.data(), n);
+        bytes = tree.bytes();
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters["bytes_per_sphere"] = static_cast<double>(bytes) / static_cast<double>(n);
+}
+
 void sizes(benchmark::internal::Benchmark* b) {
     for (std::int64_t n : {4, 64, 256, 1024, 16384, 65536}) b->Arg(n);
     b->ArgName("N")->Unit(benchmark::kMillisecond);
@@ -89,3 +109,4 @@ BENCHMARK(ManySpheresStill)->Name("ManySpheres/still")->Apply(sizes);
 BENCHMARK(ManySpheresMoving)->Name("ManySpheres/moving")->Apply(sizes);
 BENCHMARK(ManySpheresAllMoved)->Name("ManySpheres/all_moved")->Apply(sizes);
 BENCHMARK(ManySpheresTableFrame)->Name("ManySpheres/table_frame")->Apply(sizes);
+BENCHMARK(ManySpheresTreeBuild)->Name("ManySpheres/tree_build")->Arg(16384)->Arg(1000000)->ArgName("N")->Unit(benchmark::kMillisecond);

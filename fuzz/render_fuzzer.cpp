@@ -1,6 +1,7 @@
 // SceneRenderer against the plain loop over Scene::trace, on scenes, cameras
 // and canvas sizes made from the input: each byte string is a scene and a
-// few frames with changes between them, and every pixel of every frame must
+// few frames with changes between them (now and then with a crowd of
+// spheres), and every pixel of every frame must
 // be the model's. One renderer serves every input, so what it kept from the
 // last scene meets the next.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -50,6 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider bytes(data, size);
     ByteChoices choices(bytes);
     RandomScene world = makeRandomScene(choices);
+    // Now and then enough spheres that the renderer searches them through its tree.
+    if (choices.chance(20)) addCrowd(choices, world, 128 + static_cast<std::int32_t>(choices.below(300)));
     const int frames = 1 + static_cast<int>(choices.below(4));
     for (int frame = 0; frame < frames; ++frame) {
         if (frame > 0) changeRandomScene(choices, world);

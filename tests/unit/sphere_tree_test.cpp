@@ -3,6 +3,7 @@
 // sphere, for rays of every length, grazing rays, ties and refits.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -229,3 +230,105 @@ TEST(SphereTree, AKeptTreeFollowsMovedSpheres) {
 }
 
 }  // namespace
+
+namespace {
+
+// A bundle of 64 rays from one point within a cone, some a little longer
+// than unit length, with spheres strewn about and some grazing its rays.
+struct BundleCase {
+    Vector3 apex{0.0f, 0.0f, 0.0f};
+    std::vector<Vector3> directions;
+    double axis[3] = {0.0, 0.0, 1.0};
+    double angle = 0.0;
+    double shortest = 1.0;
+    double longest = 1.0;
+};
+
+BundleCase makeBundle(std::mt19937& random) {
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    BundleCase b;
+    b.apex = Vector3(unit(random) * 20.0f, unit(random) * 20.0f, unit(random) * 20.0f);
+    const Vector3 axis = normalized(Vector3(unit(random), unit(random), unit(random)));
+    const float spread = 0.002f + 0.3f * std::fabs(unit(random));
+    for (int k = 0; k < 64; ++k) {
+        Vector3 d = axis;
+        d += Vector3(unit(random), unit(random), unit(random)).scaled(spread);
+        d = normalized(d);
+        if (k % 5 == 0) d = d.scaled(1.0f + 0.001f * std::fabs(unit(random)));
+        b.directions.push_back(d);
+    }
+    // The axis, angle and lengths as the renderer works them out.
+    const Vector3& middle = b.directions[32];
+    const double length = std::sqrt(double(middle.x) * middle.x + double(middle.y) * middle.y + double(middle.z) * middle.z);
+    b.axis[0] = middle.x / length, b.axis[1] = middle.y / length, b.axis[2] = middle.z / length;
+    double least = 1.0;
+    b.shortest = INFINITY;
+    b.longest = 0.0;
+    for (const Vector3& d : b.directions) {
+        const double squared = double(d.x) * d.x + double(d.y) * d.y + double(d.z) * d.z;
+        least = std::min(least, (b.axis[0] * d.x + b.axis[1] * d.y + b.axis[2] * d.z) / std::sqrt(squared));
+        b.shortest = std::min(b.shortest, squared);
+        b.longest = std::max(b.longest, squared);
+    }
+    b.angle = std::acos(least) + 1e-6;
+    return b;
+}
+
+}  // namespace
+
+// Every sphere a ray of the bundle meets comes out of the walk; with a limit,
+// every sphere met no farther than it.
+TEST(SphereTree, ABundleWalkGivesEverySphereItsRaysMeet) {
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> in(-40.0f, 40.0f);
+    std::uniform_real_distribution<float> size(0.02f, 0.6f);
+    int missing = 0;
+    int met = 0;
+    for (int trial = 0; trial < 60; ++trial) {
+        const BundleCase b = makeBundle(random);
+        Field f;
+        for (int k = 0; k < 1500; ++k) {
+            f.spheres.push_back(std::make_unique<Sphere>(Vector3(in(random), in(random), in(random)), size(random)));
+        }
+        // Spheres that graze a ray of the bundle, to a few units in the last place.
+        for (int k = 0; k < 200; ++k) {
+            const Vector3& d = b.directions[random() % 64];
+            Vector3 centre = b.apex;
+            centre.addScaled(d, 1.0f + 60.0f * std::fabs(in(random)) / 40.0f);
+            centre += Vector3(in(random), in(random), in(random)).scaled(0.01f);
+            const Vector3 toCentre = centre - b.apex;
+            const float tca = dot(toCentre, d);
+            const double tcaWide = tca;
+            float r = std::sqrt(std::max(0.0f, static_cast<float>(toCentre.lengthSquared() - tcaWide * tcaWide)));
+            const int ulps = static_cast<int>(random() % 7) - 3;
+            for (int u = 0; u < std::abs(ulps); ++u) r = std::nextafter(r, ulps > 0 ? 1e30f : 0.0f);
+            f.spheres.push_back(std::make_unique<Sphere>(centre, r));
+        }
+        f.refresh();
+        SphereTree tree;
+        tree.update(f.records.data(), static_cast<std::int32_t>(f.records.size()));
+        // Every ray's nearest, and a limit that the nearer half of them are within.
+        std::vector<float> nearest;
+        for (const Vector3& d : b.directions) nearest.push_back(scanAll(f, Ray(b.apex, d), nullptr).distance);
+        std::vector<float> sorted = nearest;
+        std::sort(sorted.begin(), sorted.end());
+        for (const float limit : {1e9f, sorted[32]}) {
+            std::vector<char> given(f.records.size(), 0);
+            SphereTree::BundleWalk walk(tree, b.apex, b.axis, b.angle, b.shortest, b.longest);
+            std::int32_t out[64];
+            for (std::int32_t n; (n = walk.next(out, 64, limit)) > 0;) {
+                for (std::int32_t k = 0; k < n; ++k) given[static_cast<std::size_t>(out[k])] = 1;
+            }
+            for (const Vector3& d : b.directions) {
+                for (std::size_t i = 0; i < f.records.size(); ++i) {
+                    const float t = f.records[i].intersect(Ray(b.apex, d));
+                    if (!SphereTree::holds(f.records[i]) || !(t >= 0.0f && t <= limit)) continue;
+                    ++met;
+                    missing += given[i] == 0;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(missing, 0);
+    EXPECT_GT(met, 1000);  // the bundles did meet spheres, grazing ones among them
+}

@@ -73,28 +73,6 @@ void FrameTracer::addHits(const Ray& ray, const std::int32_t* indices, std::int3
     for (std::int32_t k = 0; k < count; ++k) keepNearer(hit, records_[indices[k]].intersect(ray), indices[k]);
 }
 
-Hit FrameTracer::nearestFixedHit(const Ray& ray) const {
-    Hit hit = Hit::none();
-    if (useTree_) {
-        addHits(ray, fixedOthers_.data(), static_cast<std::int32_t>(fixedOthers_.size()), hit);
-        tree_.addNearest(ray, hit, movingMask_.data());
-    } else {
-        addHits(ray, fixed_.data(), fixedCount_, hit);
-    }
-    return hit;
-}
-
-PathHint FrameTracer::fixedHint(const Ray& ray) const {
-    PathHint hint{nearestFixedHit(ray), Hit::none()};
-    if (hint.primary.found()) {
-        // The mirror ray exactly as shade will cast it from this hit.
-        const Vector3 point = shadingPoint(ray, hint.primary.distance);
-        const Vector3 normal = records_[hint.primary.index].normalAt(point);
-        hint.mirror = nearestFixedHit(Ray(point, mirrorDirection(ray.direction, normal)));
-    }
-    return hint;
-}
-
 void FrameTracer::trace(const Ray& ray, Vector3& colourOut, int depth) const {
     if (depth > MAX_REFLECTION_DEPTH) {
         colourOut = backgroundColour;
@@ -112,7 +90,8 @@ void FrameTracer::trace(const Ray& ray, Vector3& colourOut, int depth) const {
 
 bool FrameTracer::isOccluded(const Ray& ray, float maxDistance) const {
     const std::int32_t* listed = listedShapes();
-    for (std::int32_t k = 0; k < listedCount(); ++k) {
+    const std::int32_t count = listedCount();
+    for (std::int32_t k = 0; k < count; ++k) {
         const float t = records_[listed[k]].intersect(ray);
         if (t >= 0.0f && t < maxDistance) return true;
     }

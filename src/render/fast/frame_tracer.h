@@ -72,8 +72,9 @@ public:
     // hints. Null: every shape is searched.
     void setFixed(const std::uint8_t* fixed);
 
-    // Which shapes a search covers: all of them, or the moving ones only.
-    enum class Subset { All, Moving };
+    // Which shapes a search covers: all of them, the moving ones only, or the
+    // fixed ones only.
+    enum class Subset { All, Moving, Fixed };
 
     // From this many spheres on they are searched through a SphereTree.
     static constexpr std::int32_t TREE_THRESHOLD = 128;
@@ -90,8 +91,10 @@ public:
     bool usesTree() const { return useTree_; }
     const SphereTree& tree() const { return tree_; }
 
-    // The fixed shapes' part of a primary ray's path.
-    PathHint fixedHint(const Ray& ray) const;
+    // rays[k].hint = the fixed shapes' part of the path of the primary ray
+    // from origin along rays[k].direction, for count rays, worked out several
+    // at a time.
+    void makeHints(const Vector3& origin, HintedDirection* rays, std::int32_t count) const;
 
     void trace(const Ray& ray, Vector3& colourOut, int depth = 0) const;
     bool isOccluded(const Ray& ray, float maxDistance) const;
@@ -114,8 +117,24 @@ private:
     // What the tree leaves out of a search of the moving shapes (null: nothing).
     const std::uint8_t* fixedLeftOut() const { return fixedCount_ > 0 ? fixedMask_.data() : nullptr; }
     // hits[k] gains the moving shapes' hits along the primary ray k.
-    void addPrimaryHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n) const;
-    Hit nearestFixedHit(const Ray& ray) const;
+    void addPrimaryHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n,
+                        Subset subset) const;
+    // How a subset is searched: the shapes listed one by one, and then, when
+    // `tree`, the tree's spheres less those marked in leaveOut (which may be
+    // let in again for a ray the boxes cannot bound, unless `strict`).
+    struct Search {
+        const std::int32_t* listed;
+        std::int32_t count;
+        bool tree;
+        const std::uint8_t* leaveOut;
+        bool strict;
+    };
+    Search search(Subset subset) const;
+    // hits[k] gains the hits of the shapes `indices` along primary ray k.
+    void addPrimaryListHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n,
+                            const std::int32_t* indices, std::int32_t count) const;
+    void addPrimaryTreeHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n,
+                            const Search& s) const;
     void shade(std::int32_t index, const Vector3& direction, const Vector3& point, Vector3& colourOut,
                int depth) const;
 

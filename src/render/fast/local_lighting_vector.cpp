@@ -62,7 +62,8 @@ RT_LANE_INLINE void lightGroup(const FrameTracer& tracer, const ShadingJob* cons
         // tests of different shapes run side by side.
         M blocked{};
         const std::int32_t* listed = tracer.listedShapes();
-        for (std::int32_t s = 0; s < tracer.listedCount(); ++s) {
+        const std::int32_t listedCount = tracer.listedCount();
+        for (std::int32_t s = 0; s < listedCount; ++s) {
             const ShapeRecord& shape = tracer.record(listed[s]);
             switch (shape.kind) {
                 case ShapeRecord::Kind::Plane: {

@@ -104,7 +104,6 @@ void PrimaryPaths::rebuildHints(FrameTracer& tracer, const std::vector<const Sha
         fixed_[i] = known && !movedByCaller && seenMoving_[i] == 0;
     }
     tracer.setFixed(fixed_.data());
-    const Vector3 origin = position_;
-    for (HintedDirection& pixel : pixels_) pixel.hint = tracer.fixedHint(Ray(origin, pixel.direction));
+    for (std::int32_t i = 0; i < width_; ++i) tracer.makeHints(position_, &pixels_[at(i, 0)], height_);
     hinted_ = true;
 }

@@ -11,6 +11,7 @@
 // order in which independent values are computed changes. Nothing a step
 // reads is written by another ray's steps.
 #include <algorithm>
+#include <cmath>
 
 #include "render/fast/frame_tracer.h"
 #include "render/fast/hit_lanes.h"
@@ -76,7 +77,7 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
     Hit primaryHits[MAX_BATCH];
     std::int32_t primaryJob[MAX_BATCH];
     for (std::int32_t k = 0; k < count; ++k) primaryHits[k] = rays[k].hint.primary;
-    addPrimaryHits(origin, rays, primaryHits, count);
+    addPrimaryHits(origin, rays, primaryHits, count, Subset::Moving);
     for (std::int32_t k = 0; k < count; ++k) {
         primaryJob[k] = primaryHits[k].found() ? addJob(Ray(origin, rays[k].direction), primaryHits[k]) : NO_JOB;
     }
@@ -151,48 +152,138 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
     }
 }
 
-// With many moving spheres, the listed shapes go through the vector code
-// and the spheres through the tree, ray by ray.
-void FrameTracer::addPrimaryHits(const Vector3& origin, const HintedDirection* rays, Hit* hits,
-                                 std::int32_t n) const {
-    const bool throughTree = treeForMoving();
-    const std::int32_t* indices = throughTree ? movingOthers_.data() : moving_.data();
-    const auto count = throughTree ? static_cast<std::int32_t>(movingOthers_.size()) : movingCount_;
-    if (count > 0) {
-#if defined(RT_AVX2_COPIES)
-        if (cpuHasAvx2()) {
-            addPrimaryHitsVectorAvx2(*this, origin, rays, hits, n, indices, count);
-        } else {
-            addPrimaryHitsVector(*this, origin, rays, hits, n, indices, count);
-        }
-#elif defined(RT_SIMD_LANES)
-        addPrimaryHitsVector(*this, origin, rays, hits, n, indices, count);
-#else
-        for (std::int32_t k = 0; k < n; ++k) addHits(Ray(origin, rays[k].direction), indices, count, hits[k]);
-#endif
+FrameTracer::Search FrameTracer::search(Subset subset) const {
+    const auto size = [](const std::vector<std::int32_t>& v) { return static_cast<std::int32_t>(v.size()); };
+    switch (subset) {
+        case Subset::All:
+            if (useTree_) return {others_.data(), size(others_), true, nullptr, false};
+            return {all_.data(), count_, false, nullptr, false};
+        case Subset::Moving:
+            // A fixed sphere's hit is in the hint already, and the least pair
+            // stays the least when it comes again: the tree may let them in.
+            if (treeForMoving()) return {movingOthers_.data(), size(movingOthers_), true, fixedLeftOut(), false};
+            return {moving_.data(), movingCount_, false, nullptr, false};
+        case Subset::Fixed:
+            if (useTree_) {
+                return {fixedOthers_.data(), size(fixedOthers_), true, movingSpheres_ > 0 ? movingMask_.data() : nullptr,
+                        true};
+            }
+            return {fixed_.data(), fixedCount_, false, nullptr, false};
     }
-    if (!throughTree) return;
-    const std::uint8_t* leaveOut = fixedLeftOut();
-    for (std::int32_t k = 0; k < n; ++k) tree_.addNearest(Ray(origin, rays[k].direction), hits[k], leaveOut);
+    return {nullptr, 0, false, nullptr, false};
+}
+
+// The listed shapes go through the vector code; with many spheres, those go
+// through the tree, ray by ray.
+void FrameTracer::addPrimaryHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n,
+                                 Subset subset) const {
+    const Search s = search(subset);
+    addPrimaryListHits(origin, rays, hits, n, s.listed, s.count);
+    if (s.tree) addPrimaryTreeHits(origin, rays, hits, n, s);
+}
+
+void FrameTracer::addPrimaryListHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n,
+                                     const std::int32_t* indices, std::int32_t count) const {
+    if (count == 0) return;
+#if defined(RT_AVX2_COPIES)
+    if (cpuHasAvx2()) return addPrimaryHitsVectorAvx2(*this, origin, rays, hits, n, indices, count);
+    addPrimaryHitsVector(*this, origin, rays, hits, n, indices, count);
+#elif defined(RT_SIMD_LANES)
+    addPrimaryHitsVector(*this, origin, rays, hits, n, indices, count);
+#else
+    for (std::int32_t k = 0; k < n; ++k) addHits(Ray(origin, rays[k].direction), indices, count, hits[k]);
+#endif
+}
+
+// Primary rays share their origin, so the tree is walked once for a bundle
+// of them, within a cone that holds them all, the nearer leaves first; their
+// spheres go through the vector code for the whole bundle, until no box
+// left can hold a hit nearer than every ray's nearest so far.
+void FrameTracer::addPrimaryTreeHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n,
+                                     const Search& s) const {
+    constexpr std::int32_t BUNDLE = 64;
+    constexpr std::int32_t CHUNK = 64;
+    const bool originFar = !(std::fabs(origin.x) <= 1e18f && std::fabs(origin.y) <= 1e18f && std::fabs(origin.z) <= 1e18f);
+    for (std::int32_t k0 = 0; k0 < n; k0 += BUNDLE) {
+        const std::int32_t m = std::min(BUNDLE, n - k0);
+        const Vector3& middle = rays[k0 + m / 2].direction;
+        double axis[3] = {middle.x, middle.y, middle.z};
+        const double length = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
+        for (double& a : axis) a /= length;
+        double least = 1.0;
+        double shortest = INFINITY;
+        double longest = 0.0;
+        float limit = 0.0f;
+        for (std::int32_t k = k0; k < k0 + m; ++k) {
+            const double d[3] = {rays[k].direction.x, rays[k].direction.y, rays[k].direction.z};
+            const double squared = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+            const double cosine = (axis[0] * d[0] + axis[1] * d[1] + axis[2] * d[2]) / std::sqrt(squared);
+            least = cosine < least ? cosine : least;
+            shortest = std::min(shortest, squared);
+            longest = std::max(longest, squared);
+            limit = std::max(limit, hits[k].distance);
+        }
+        // NaN fails every test here, and sends the bundle ray by ray.
+        if (originFar || !(least > 0.5 && shortest >= 0.25 && longest <= 1e4)) {
+            for (std::int32_t k = k0; k < k0 + m; ++k) {
+                const Ray ray(origin, rays[k].direction);
+                tree_.addNearest(ray, hits[k], s.strict || SphereTree::bounds(ray) ? s.leaveOut : nullptr);
+            }
+            continue;
+        }
+        SphereTree::BundleWalk walk(tree_, origin, axis, std::acos(least) + 1e-6, shortest, longest);
+        std::int32_t chunk[CHUNK];
+        for (std::int32_t count; (count = walk.next(chunk, CHUNK, limit)) > 0;) {
+            if (s.leaveOut != nullptr) {
+                std::int32_t kept = 0;
+                for (std::int32_t c = 0; c < count; ++c) {
+                    if (s.leaveOut[chunk[c]] == 0) chunk[kept++] = chunk[c];
+                }
+                count = kept;
+            }
+            addPrimaryListHits(origin, rays + k0, hits + k0, m, chunk, count);
+            limit = 0.0f;
+            for (std::int32_t k = k0; k < k0 + m; ++k) limit = std::max(limit, hits[k].distance);
+        }
+    }
 }
 
 void FrameTracer::addHitsMany(const RayArrays& rays, std::int32_t first, std::int32_t n, Hit* hits,
                               Subset subset) const {
     if (n <= 0) return;
-    const bool all = subset == Subset::All;
-    if (!(all ? useTree_ : treeForMoving())) {
-        addListedHits(rays, first, n, hits, all ? all_.data() : moving_.data(), all ? count_ : movingCount_);
-        return;
-    }
-    const std::vector<std::int32_t>& listed = all ? others_ : movingOthers_;
-    addListedHits(rays, first, n, hits, listed.data(), static_cast<std::int32_t>(listed.size()));
-    // A ray the boxes cannot bound meets every sphere of the tree, fixed ones
-    // too: their hits are in the hint already, and the least pair stays the
-    // least when it comes again.
-    const std::uint8_t* leaveOut = all ? nullptr : fixedLeftOut();
+    const Search s = search(subset);
+    addListedHits(rays, first, n, hits, s.listed, s.count);
+    if (!s.tree) return;
     for (std::int32_t r = first; r < first + n; ++r) {
         const Ray ray = rays.ray(r);
-        tree_.addNearest(ray, hits[r], SphereTree::bounds(ray) ? leaveOut : nullptr);
+        tree_.addNearest(ray, hits[r], s.strict || SphereTree::bounds(ray) ? s.leaveOut : nullptr);
+    }
+}
+
+void FrameTracer::makeHints(const Vector3& origin, HintedDirection* rays, std::int32_t count) const {
+    Hit primary[MAX_BATCH];
+    Hit mirror[MAX_BATCH];
+    std::int32_t from[MAX_BATCH];
+    RayArrays mirrorRays;
+    for (std::int32_t k0 = 0; k0 < count; k0 += MAX_BATCH) {
+        const std::int32_t n = std::min(MAX_BATCH, count - k0);
+        HintedDirection* batch = rays + k0;
+        for (std::int32_t k = 0; k < n; ++k) primary[k] = Hit::none();
+        addPrimaryHits(origin, batch, primary, n, Subset::Fixed);
+        std::int32_t m = 0;
+        for (std::int32_t k = 0; k < n; ++k) {
+            batch[k].hint = {primary[k], Hit::none()};
+            if (!primary[k].found()) continue;
+            // The mirror ray exactly as shade will cast it from this hit.
+            const Ray ray(origin, batch[k].direction);
+            const Vector3 point = shadingPoint(ray, primary[k].distance);
+            const Vector3 normal = records_[primary[k].index].normalAt(point);
+            mirrorRays.set(m, point, mirrorDirection(ray.direction, normal));
+            mirror[m] = Hit::none();
+            from[m++] = k;
+        }
+        addHitsMany(mirrorRays, 0, m, mirror, Subset::Fixed);
+        for (std::int32_t j = 0; j < m; ++j) batch[from[j]].hint.mirror = mirror[j];
     }
 }
 

@@ -1,5 +1,6 @@
 #include "render/fast/sphere_scan.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "geometry/sphere.h"
@@ -10,9 +11,13 @@ namespace {
 constexpr std::int32_t PAD = 8;  // the widest group of lanes
 
 #ifdef RT_SIMD_LANES
+// Spheres begin to end - 1, N at a time, end - begin at least N; a short
+// last group takes the N spheres before end, testing some a second time,
+// which changes nothing.
 template <int N>
 RT_LANE_INLINE void scan(const float* xs, const float* ys, const float* zs, const float* radiiSquared,
-                         const std::int32_t* indexes, std::int32_t padded, const Ray& ray, Hit& hit) {
+                         const std::int32_t* indexes, std::int32_t begin, std::int32_t end, const Ray& ray,
+                         Hit& hit) {
     using L = Lanes<N>;
     using F = typename L::F;
     using M = typename L::M;
@@ -21,9 +26,10 @@ RT_LANE_INLINE void scan(const float* xs, const float* ys, const float* zs, cons
     const typename L::V direction = L::splat(ray.direction);
     F best = L::splat(hit.distance);
     M bestIndex = L::splatIndex(hit.index);
-    for (std::int32_t k = 0; k < padded; k += N) {
-        const typename L::V centre{L::load(xs + k), L::load(ys + k), L::load(zs + k)};
-        const F radiusSquared = L::load(radiiSquared + k);
+    for (std::int32_t k = begin; k < end; k += N) {
+        const std::int32_t at = std::min(k, end - N);
+        const typename L::V centre{L::load(xs + at), L::load(ys + at), L::load(zs + at)};
+        const F radiusSquared = L::load(radiiSquared + at);
         const typename L::V toCentre = L::minus(centre, origin);
         const F tca = L::dot(toCentre, direction);
         const D tcaWide = L::wide(tca);
@@ -31,7 +37,7 @@ RT_LANE_INLINE void scan(const float* xs, const float* ys, const float* zs, cons
         const M reached = ~(tca < 0.0f) & ~(d2 > radiusSquared);
         if (!L::any(reached)) continue;
         const F t = L::narrow(tcaWide - L::sqrt(L::wide(radiusSquared) - L::wide(d2)));
-        const M index = L::loadIndexes(indexes + k);
+        const M index = L::loadIndexes(indexes + at);
         const M accept = reached & (t >= 0.0f) & ((t < best) | ((t == best) & (index < bestIndex)));
         best = accept ? t : best;
         bestIndex = accept ? index : bestIndex;
@@ -39,15 +45,53 @@ RT_LANE_INLINE void scan(const float* xs, const float* ys, const float* zs, cons
     for (int l = 0; l < N; ++l) keepNearer(hit, best[l], bestIndex[l]);
 }
 
+template <int N>
+RT_LANE_INLINE bool within(const float* xs, const float* ys, const float* zs, const float* radiiSquared,
+                           std::int32_t begin, std::int32_t end, const Ray& ray, float maxDistance) {
+    using L = Lanes<N>;
+    using F = typename L::F;
+    using M = typename L::M;
+    using D = typename L::D;
+    const typename L::V origin = L::splat(ray.origin);
+    const typename L::V direction = L::splat(ray.direction);
+    for (std::int32_t k = begin; k < end; k += N) {
+        const std::int32_t at = std::min(k, end - N);
+        const typename L::V centre{L::load(xs + at), L::load(ys + at), L::load(zs + at)};
+        const F radiusSquared = L::load(radiiSquared + at);
+        const typename L::V toCentre = L::minus(centre, origin);
+        const F tca = L::dot(toCentre, direction);
+        const D tcaWide = L::wide(tca);
+        const F d2 = L::narrow(L::wide(L::dot(toCentre, toCentre)) - tcaWide * tcaWide);
+        const M reached = ~(tca < 0.0f) & ~(d2 > radiusSquared);
+        if (!L::any(reached)) continue;
+        const F t = L::narrow(tcaWide - L::sqrt(L::wide(radiusSquared) - L::wide(d2)));
+        if (L::any(reached & (t >= 0.0f) & (t < maxDistance))) return true;
+    }
+    return false;
+}
+
+bool withinSse(const float* xs, const float* ys, const float* zs, const float* r2, std::int32_t begin,
+               std::int32_t end, const Ray& ray, float maxDistance) {
+    return within<4>(xs, ys, zs, r2, begin, end, ray, maxDistance);
+}
+
+#ifdef RT_AVX2_COPIES
+RT_AVX2_FUNCTION bool withinAvx2(const float* xs, const float* ys, const float* zs, const float* r2,
+                                 std::int32_t begin, std::int32_t end, const Ray& ray, float maxDistance) {
+    return within<8>(xs, ys, zs, r2, begin, end, ray, maxDistance);
+}
+#endif
+
 void scanSse(const float* xs, const float* ys, const float* zs, const float* r2, const std::int32_t* indexes,
-             std::int32_t padded, const Ray& ray, Hit& hit) {
-    scan<4>(xs, ys, zs, r2, indexes, padded, ray, hit);
+             std::int32_t begin, std::int32_t end, const Ray& ray, Hit& hit) {
+    scan<4>(xs, ys, zs, r2, indexes, begin, end, ray, hit);
 }
 
 #ifdef RT_AVX2_COPIES
 RT_AVX2_FUNCTION void scanAvx2(const float* xs, const float* ys, const float* zs, const float* r2,
-                               const std::int32_t* indexes, std::int32_t padded, const Ray& ray, Hit& hit) {
-    scan<8>(xs, ys, zs, r2, indexes, padded, ray, hit);
+                               const std::int32_t* indexes, std::int32_t begin, std::int32_t end, const Ray& ray,
+                               Hit& hit) {
+    scan<8>(xs, ys, zs, r2, indexes, begin, end, ray, hit);
 }
 #endif
 #endif
@@ -64,27 +108,54 @@ void SphereScan::add(const Vector3& centre, float radiusSquared, std::int32_t in
 }
 
 // A sphere of squared radius -infinity is never reached: d2 > -infinity,
-// or d2 is NaN and so is t, which is never accepted.
+// or d2 is NaN and so is t, which is never accepted. A whole group of them
+// follows the last sphere, so that a group started anywhere stays in bounds.
 void SphereScan::finish() {
-    for (auto at = static_cast<std::size_t>(count_); at % PAD != 0; ++at) {
+    const auto end = static_cast<std::size_t>(count_) + PAD;
+    if (x_.size() < end) x_.resize(end), y_.resize(end), z_.resize(end), radiusSquared_.resize(end), index_.resize(end);
+    for (auto at = static_cast<std::size_t>(count_); at < end; ++at) {
         x_[at] = y_[at] = z_[at] = 0.0f;
         radiusSquared_[at] = -INFINITY;
         index_[at] = 0;
     }
 }
 
-void SphereScan::addNearest(const Ray& ray, Hit& hit) const {
-    if (count_ == 0) return;
+void SphereScan::addNearest(const Ray& ray, Hit& hit, std::int32_t begin, std::int32_t end) const {
+    if (begin >= end) return;
 #ifdef RT_SIMD_LANES
-    const std::int32_t padded = (count_ + PAD - 1) / PAD * PAD;
 #ifdef RT_AVX2_COPIES
-    if (cpuHasAvx2()) return scanAvx2(x_.data(), y_.data(), z_.data(), radiusSquared_.data(), index_.data(), padded, ray, hit);
+    if (cpuHasAvx2()) {
+        return scanAvx2(x_.data(), y_.data(), z_.data(), radiusSquared_.data(), index_.data(), begin,
+                        std::max(end, begin + PAD), ray, hit);
+    }
 #endif
-    scanSse(x_.data(), y_.data(), z_.data(), radiusSquared_.data(), index_.data(), padded, ray, hit);
+    scanSse(x_.data(), y_.data(), z_.data(), radiusSquared_.data(), index_.data(), begin, std::max(end, begin + 4), ray,
+            hit);
 #else
-    for (std::int32_t k = 0; k < count_; ++k) {
+    for (std::int32_t k = begin; k < end; ++k) {
         const auto at = static_cast<std::size_t>(k);
         keepNearer(hit, sphereDistance(Vector3(x_[at], y_[at], z_[at]), radiusSquared_[at], ray), index_[at]);
     }
+#endif
+}
+
+bool SphereScan::anyWithin(const Ray& ray, float maxDistance, std::int32_t begin, std::int32_t end) const {
+    if (begin >= end) return false;
+#ifdef RT_SIMD_LANES
+#ifdef RT_AVX2_COPIES
+    if (cpuHasAvx2()) {
+        return withinAvx2(x_.data(), y_.data(), z_.data(), radiusSquared_.data(), begin, std::max(end, begin + PAD),
+                          ray, maxDistance);
+    }
+#endif
+    return withinSse(x_.data(), y_.data(), z_.data(), radiusSquared_.data(), begin, std::max(end, begin + 4), ray,
+                     maxDistance);
+#else
+    for (std::int32_t k = begin; k < end; ++k) {
+        const auto at = static_cast<std::size_t>(k);
+        const float t = sphereDistance(Vector3(x_[at], y_[at], z_[at]), radiusSquared_[at], ray);
+        if (t >= 0.0f && t < maxDistance) return true;
+    }
+    return false;
 #endif
 }

@@ -1,5 +1,5 @@
-// SphereScan: every sphere of a list tested against one ray, several
-// spheres at a time: for the rays a tree cannot narrow down.
+// SphereScan: the spheres of a list tested against one ray, several
+// spheres at a time: for the rays a tree's boxes cannot narrow down.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +8,8 @@
 #include "math/ray.h"
 #include "render/fast/hit.h"
 
-// The spheres as arrays of floats in insertion order, padded to a whole
-// number of vector groups with spheres no ray meets.
+// The spheres as arrays of floats, in any order (the least pair does not
+// depend on it), followed by a vector group's worth of spheres no ray meets.
 class SphereScan {
 public:
     void clear() { count_ = 0; }
@@ -17,9 +17,19 @@ public:
     // Pads the arrays; call after the last add.
     void finish();
 
-    // hit gains the least (distance, index) pair of the spheres' hits along
-    // ray: the sphere test of the model, lane by lane, so the same bits.
-    void addNearest(const Ray& ray, Hit& hit) const;
+    // hit gains the least (distance, index) pair of the hits along ray of
+    // spheres begin to end - 1, and maybe of some of the spheres after
+    // them: the sphere test of the model, lane by lane, so the same bits.
+    void addNearest(const Ray& ray, Hit& hit, std::int32_t begin, std::int32_t end) const;
+    // Whether one of spheres begin to end - 1 (or of some after them) is met
+    // at a distance in [0, maxDistance).
+    bool anyWithin(const Ray& ray, float maxDistance, std::int32_t begin, std::int32_t end) const;
+    std::int32_t size() const { return count_; }
+
+    std::size_t bytes() const {
+        return (x_.capacity() + y_.capacity() + z_.capacity() + radiusSquared_.capacity()) * sizeof(float) +
+               index_.capacity() * sizeof(std::int32_t);
+    }
 
 private:
     std::int32_t count_ = 0;

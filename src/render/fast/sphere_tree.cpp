@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr std::int32_t LEAF_SIZE = 4;
+constexpr std::int32_t LEAF_SIZE = 8;
 constexpr std::int32_t MAX_DEPTH = 60;  // a deeper range stays a leaf, so a query's stack never overflows
 constexpr std::int32_t STACK = MAX_DEPTH + 4;
 // Far enough in that no figure of a box or of a query overflows a float.
@@ -34,6 +34,14 @@ struct TreeRay {
     float twiceLength;  // 2 s
 };
 
+// K, the cone's widening per unit of distance, for directions of squared
+// length s2, and e, the rounding of the sphere test relative to |L|².
+double roundingOf(double s2) { return 1e-6 * std::max(1.0, s2); }
+double wideningOf(double s2) {
+    const double e = roundingOf(s2);
+    return std::sqrt((std::max(0.0, s2 - 1.0) + 2.0 * e + 4e-6) * (1.0 + 2.0 * e)) * (1.0 + 1e-5);
+}
+
 bool prepare(const Ray& ray, TreeRay& r) {
     const double d[3] = {ray.direction.x, ray.direction.y, ray.direction.z};
     const double s2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
@@ -48,16 +56,16 @@ bool prepare(const Ray& ray, TreeRay& r) {
         r.unit[c] = static_cast<float>(d[c] / s);
         r.inverse[c] = 1.0f / (r.unit[c] != 0.0f ? r.unit[c] : 1e-30f);
     }
-    const double e = 1e-6 * std::max(1.0, s2);
+    const double e = roundingOf(s2);
     const double cone = std::max(0.0, s2 - 1.0);
     // The widening, rounded up, with 4e-6 more under the root for the box
     // test's own rounding; the slope of the distance bound rounded down.
-    const double k = std::sqrt((cone + 2.0 * e + 4e-6) * (1.0 + 2.0 * e)) * (1.0 + 1e-5);
+    const double k = wideningOf(s2);
     r.widening = static_cast<float>(k);
     r.slant = static_cast<float>(std::sqrt(1.0 + k * k) * (1.0 + 1e-5));
     r.wide = k > 0.05;
     r.shrink = static_cast<float>(std::max(0.0, 1.0 - s) * (1.0 + 1e-5));
-    const double steep = s - std::sqrt(cone + 0.5 * e) - 2e-7 * s;
+    const double steep = s - std::sqrt(cone + e) - 2e-7 * s;
     r.steep = static_cast<float>(std::max(0.0, steep) * (1.0 - 1e-5));
     r.spill = 1.0f - r.steep;
     r.rounding = static_cast<float>(e);
@@ -185,21 +193,67 @@ void SphereTree::update(const ShapeRecord* records, std::int32_t count) {
     fillScan();
 }
 
+std::size_t SphereTree::bytes() const {
+    return nodes_.capacity() * sizeof(Node) + members_.capacity() * sizeof(Member) +
+           slot_.capacity() * sizeof(std::int32_t) + scan_.bytes();
+}
+
 void SphereTree::fillScan() {
     scan_.clear();
-    for (const std::int32_t member : slot_) {
-        if (member < 0) continue;
-        const Member& m = members_[static_cast<std::size_t>(member)];
-        scan_.add(m.centre, m.radiusSquared, m.index);
-    }
+    for (const Member& m : members_) scan_.add(m.centre, m.radiusSquared, m.index);
     scan_.finish();
+}
+
+// For a ray the boxes cannot bound: only a sphere whose centre lies ahead of
+// the origin (tca >= 0) can be met, so boxes wholly behind it are passed
+// over and the rest scanned, a range of leaves at a time. A box that holds
+// the origin has a point ahead, so it is never passed over; one that does
+// not is passed over only when its farthest point lies behind by more than
+// 1e-5 of the figures, which dwarfs their rounding.
+void SphereTree::addNearestAhead(const Ray& ray, Hit& hit) const {
+    const float o[3] = {ray.origin.x, ray.origin.y, ray.origin.z};
+    const float d[3] = {ray.direction.x, ray.direction.y, ray.direction.z};
+    bool finite = true;
+    for (int c = 0; c < 3; ++c) finite = finite && std::fabs(o[c]) <= FARTHEST && std::fabs(d[c]) <= FARTHEST;
+    if (!finite) return scan_.addNearest(ray, hit, 0, scan_.size());
+    std::int32_t stack[STACK];
+    std::int32_t depth = 0;
+    std::int32_t at = 0;
+    for (;;) {
+        const Node& node = nodes_[static_cast<std::size_t>(at)];
+        float nearest = 0.0f;
+        float farthest = 0.0f;
+        float size = 0.0f;
+        for (int c = 0; c < 3; ++c) {
+            const float lo = d[c] * (node.box.lo[c] - o[c]);
+            const float hi = d[c] * (node.box.hi[c] - o[c]);
+            nearest += std::min(lo, hi);
+            farthest += std::max(lo, hi);
+            size += std::fabs(lo) + std::fabs(hi);
+        }
+        const float slack = 1e-5f * size;
+        if (farthest >= -slack) {
+            if (nearest > slack || node.count > 0) {
+                const Span& span = spans_[static_cast<std::size_t>(at)];
+                scan_.addNearest(ray, hit, span.begin, span.end);
+            } else {
+                stack[depth++] = node.start;
+                at += 1;
+                continue;
+            }
+        }
+        if (depth == 0) return;
+        at = stack[--depth];
+    }
 }
 
 void SphereTree::build() {
     ++builds_;
     nodes_.clear();
+    spans_.clear();
     const auto n = members_.size();
     nodes_.reserve(n == 0 ? 0 : 2 * (n / LEAF_SIZE + 1));
+    spans_.reserve(nodes_.capacity());
     if (n > 0) buildNode(0, static_cast<std::int32_t>(n), 0);
     for (std::size_t k = 0; k < n; ++k) slot_[static_cast<std::size_t>(members_[k].index)] = static_cast<std::int32_t>(k);
     refit();
@@ -211,6 +265,7 @@ void SphereTree::build() {
 std::int32_t SphereTree::buildNode(std::int32_t begin, std::int32_t end, std::int32_t depth) {
     const auto at = static_cast<std::int32_t>(nodes_.size());
     nodes_.push_back(Node{Box{}, begin, end - begin});
+    spans_.push_back({begin, end});
     if (end - begin <= LEAF_SIZE || depth >= MAX_DEPTH) return at;
     float lo[3] = {INFINITY, INFINITY, INFINITY};
     float hi[3] = {-INFINITY, -INFINITY, -INFINITY};
@@ -286,7 +341,7 @@ void SphereTree::addNearest(const Ray& ray, Hit& hit, const std::uint8_t* leaveO
     TreeRay r;
     if (!prepare(ray, r)) {
         if (leaveOut == nullptr) {
-            scan_.addNearest(ray, hit);
+            addNearestAhead(ray, hit);
         } else {
             for (const Member& m : members_) test(m);
         }
@@ -304,7 +359,11 @@ void SphereTree::addNearest(const Ray& ray, Hit& hit, const std::uint8_t* leaveO
     for (;;) {
         const Node& node = nodes_[static_cast<std::size_t>(at)];
         if (node.count > 0) {
-            for (std::int32_t m = node.start; m < node.start + node.count; ++m) test(members_[static_cast<std::size_t>(m)]);
+            if (leaveOut == nullptr) {
+                scan_.addNearest(ray, hit, node.start, node.start + node.count);
+            } else {
+                for (std::int32_t m = node.start; m < node.start + node.count; ++m) test(members_[static_cast<std::size_t>(m)]);
+            }
         } else {
             std::int32_t near = at + 1;
             std::int32_t far = node.start;
@@ -337,14 +396,8 @@ void SphereTree::addNearest(const Ray& ray, Hit& hit, const std::uint8_t* leaveO
 
 bool SphereTree::occludes(const Ray& ray, float maxDistance) const {
     if (members_.empty()) return false;
-    const auto blocks = [&](const Member& m) {
-        const float t = sphereDistance(m.centre, m.radiusSquared, ray);
-        return t >= 0.0f && t < maxDistance;
-    };
     TreeRay r;
-    if (!prepare(ray, r)) {
-        return std::any_of(members_.begin(), members_.end(), blocks);
-    }
+    if (!prepare(ray, r)) return scan_.anyWithin(ray, maxDistance, 0, scan_.size());
     std::int32_t stack[STACK];
     std::int32_t depth = 0;
     float bound = 0.0f;
@@ -353,9 +406,7 @@ bool SphereTree::occludes(const Ray& ray, float maxDistance) const {
     for (;;) {
         const Node& node = nodes_[static_cast<std::size_t>(at)];
         if (node.count > 0) {
-            for (std::int32_t m = node.start; m < node.start + node.count; ++m) {
-                if (blocks(members_[static_cast<std::size_t>(m)])) return true;
-            }
+            if (scan_.anyWithin(ray, maxDistance, node.start, node.start + node.count)) return true;
         } else {
             const bool toNear = reaches(nodes_[static_cast<std::size_t>(at + 1)].box, r, largest_, maxDistance, bound);
             const bool toFar = reaches(nodes_[static_cast<std::size_t>(node.start)].box, r, largest_, maxDistance, bound);
@@ -368,4 +419,92 @@ bool SphereTree::occludes(const Ray& ray, float maxDistance) const {
         if (depth == 0) return false;
         at = stack[--depth];
     }
+}
+
+SphereTree::BundleWalk::BundleWalk(const SphereTree& tree, const Vector3& apex, const double axis[3], double angle,
+                                   double shortest, double longest)
+    : tree_(tree), cosAngle_(std::cos(angle)), sinAngle_(std::sin(angle)) {
+    const float a[3] = {apex.x, apex.y, apex.z};
+    for (int c = 0; c < 3; ++c) {
+        apex_[c] = a[c];
+        axis_[c] = axis[c];
+    }
+    widening_ = wideningOf(longest);
+    shrink_ = std::max(0.0, 1.0 - std::sqrt(shortest)) * (1.0 + 1e-5);
+    pad_ = 2.0 * roundingOf(longest) * tree.largest_;
+    double bound = 0.0;
+    if (!tree.nodes_.empty() && reaches(tree.nodes_[0].box, bound)) stack_[depth_++] = {0, bound};
+}
+
+// A ray meets a sphere of the box only if it passes through the box grown
+// by K times its farthest distance (and the pad), which lies in the ball
+// about the box's middle of radius rho' = rho + sqrt(3) times that growth.
+// A ray of the bundle passes through that ball only if the ball's middle lies
+// within the bundle's angle plus the angle the ball spans, or the apex lies
+// in it. The hit's distance is no less than the apex's distance from the
+// grown box, less (1 - s) times the farthest distance; all in double, with
+// 1e-9 of the cosine and 1e-5 of the figures, far above their rounding.
+bool SphereTree::BundleWalk::reaches(const Box& box, double& bound) const {
+    double middle[3];
+    double rho2 = 0.0;
+    double distance2 = 0.0;
+    double along = 0.0;
+    double gap2 = 0.0;
+    for (int c = 0; c < 3; ++c) {
+        const double lo = static_cast<double>(box.lo[c]) - apex_[c];
+        const double hi = static_cast<double>(box.hi[c]) - apex_[c];
+        middle[c] = 0.5 * (lo + hi);
+        rho2 += 0.25 * (hi - lo) * (hi - lo);
+        distance2 += middle[c] * middle[c];
+        along += axis_[c] * middle[c];
+        const double gap = std::max(std::max(lo, -hi), 0.0);
+        gap2 += gap * gap;
+    }
+    const double distance = std::sqrt(distance2);
+    const double rho = std::sqrt(rho2);
+    const double farthest = distance + rho;
+    const double grow = widening_ * farthest + pad_;
+    const double reach = (rho + 1.7320509 * grow) * (1.0 + 1e-5) + 1e-5 * farthest;
+    bound = std::sqrt(gap2) - 1.7320509 * grow - shrink_ * farthest - 1e-5 * (farthest + tree_.largest_);
+    if (!(distance > reach)) return true;  // the apex in the ball, or figures that are not finite
+    // cos(angle to the middle) >= cos(angle + spanned), in cosines.
+    const double sinSpanned = reach / distance;
+    const double cosSpanned = std::sqrt(std::max(0.0, 1.0 - sinSpanned * sinSpanned));
+    if (cosAngle_ * sinSpanned + sinAngle_ * cosSpanned <= 0.0) return true;  // the two angles past a right angle
+    return along / distance >= cosAngle_ * cosSpanned - sinAngle_ * sinSpanned - 1e-9;
+}
+
+std::int32_t SphereTree::BundleWalk::next(std::int32_t* out, std::int32_t room, float limit) {
+    std::int32_t count = 0;
+    while (depth_ > 0) {
+        const Entry entry = stack_[depth_ - 1];
+        if (entry.bound > limit) {
+            --depth_;
+            continue;
+        }
+        const Node& node = tree_.nodes_[static_cast<std::size_t>(entry.node)];
+        if (node.count > 0) {
+            if (count + node.count > room) break;
+            --depth_;
+            for (std::int32_t m = node.start; m < node.start + node.count; ++m) {
+                out[count++] = tree_.members_[static_cast<std::size_t>(m)].index;
+            }
+            continue;
+        }
+        --depth_;
+        std::int32_t near = entry.node + 1;
+        std::int32_t far = node.start;
+        double nearBound = 0.0;
+        double farBound = 0.0;
+        const bool toNear = reaches(tree_.nodes_[static_cast<std::size_t>(near)].box, nearBound);
+        const bool toFar = reaches(tree_.nodes_[static_cast<std::size_t>(far)].box, farBound);
+        if (toNear && toFar && farBound < nearBound) {
+            std::swap(near, far);
+            std::swap(nearBound, farBound);
+        }
+        // The nearer goes on top, to be taken first.
+        if (toFar) stack_[depth_++] = {far, farBound};
+        if (toNear) stack_[depth_++] = {near, nearBound};
+    }
+    return count;
 }

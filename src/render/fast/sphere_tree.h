@@ -19,24 +19,33 @@ struct Hit;
 //
 // When a box may be passed over. The model's sphere test is not the exact
 // geometry: for a direction of length s it accepts a centre at distance a
-// along the ray and b from it when b² <= r² + (s² - 1)a², and its float and
-// double steps move that border by at most 1e-6 (a² + b²) (the centre's
-// offset, |L|², tca and d2 each rounded to float once: under 6e-7 together
-// for s² <= 2). So an accepted centre lies within (r + K a)(1 + 1e-6) of the
-// ray's line with K² = max(0, s² - 1) + 4e-6: a cone about the ray that
-// widens with distance, four times wider than the rounding asks. A box
-// holds each sphere grown by 4e-6 of its radius, its corners rounded outwards;
-// a ray tests each box grown by K times the farthest distance along the ray
-// of any point in it, and that test's float rounding (a few 1e-7 of those
-// distances) is covered by a further 1e-5 of them. The distance a hit may
-// have is bounded likewise: no less than where the ray enters the grown box,
-// less |s - 1| times that farthest distance, less 1e-5 of both, so a box
-// whose bound exceeds the nearest hit so far holds no nearer one (and no tie).
+// along the ray and b from it when b² <= r² + (s² - 1)a². Its float and
+// double steps (the centre's offset, |L|², tca and d2 each rounded to float
+// once) move that border by under 6e-7 (a² + b²) for s² <= 2, and under
+// 4e-7 s² (a² + b²) beyond; call e = 1e-6 max(1, s²). An accepted centre
+// then lies within (r + K a)(1 + e) of the ray's line, with
+// K² = (max(0, s² - 1) + 2e + 4e-6)(1 + 2e): a cone about the ray that
+// widens with distance, the 4e-6 keeping it at least 2e-3 wide. A box holds
+// each sphere grown by 4e-6 of its radius, its corners rounded outwards; a
+// ray tests each box grown by K times the farthest distance along the ray of
+// any point in it (and 2e of the largest radius), and that test's float
+// rounding (a few 1e-7 of those distances) is covered by the 2e-3.
 //
-// Rays the cone cannot bound (a non-finite or very far origin or direction,
-// or s² outside [0.25, 2]) test every sphere of the tree. Spheres with a
-// non-finite or very far centre, or a radius or squared radius at or below 0
-// or not finite, are not held: the caller tests those with the other shapes.
+// How near a hit in a box may be. Its distance is no less than each of:
+// where the ray enters the grown box, less (1 - s) times the farthest
+// distance when s < 1; (s - K') a - r with K'² = max(0, s² - 1) + e, at the
+// box's nearest a; and, for wide cones, (|L|² - r²) / 2 s a, which
+// s a - sqrt(r² - d2) cannot be below when the origin is outside the sphere.
+// Each is lessened by 1e-5 of the figures it is made from, a hundred times
+// their rounding; so a box whose bound exceeds the nearest hit so far holds
+// no nearer one, and no tie.
+//
+// Rays the cone cannot bound (a non-finite or very far origin, or s² outside
+// [0.25, 1e4]: the ends of long chains of mirror rays, whose lengths grow at
+// every bounce) test every sphere whose box lies ahead of their origin.
+// Spheres with a non-finite or very far centre, or a radius or squared
+// radius at or below 0 or not finite, are not held: the caller tests those
+// with the other shapes.
 class SphereTree {
 public:
     // Spheres the tree may hold: those whose boxes are finite.
@@ -58,6 +67,7 @@ public:
     // Whether the cone bounds this ray; the others test every sphere.
     static bool bounds(const Ray& ray);
 
+
     // The tree's parts, for tests of its shape.
     struct Box {
         float lo[3];
@@ -73,23 +83,62 @@ public:
         float radiusSquared;
         std::int32_t index;  // of the shape in the frame
     };
+    // The spheres that some ray of a bundle may meet, a few leaves at a time,
+    // the nearer first: the bundle leaves from apex along directions within
+    // `angle` radians of the unit axis, whose squared lengths lie in
+    // [shortest, longest] (within [0.25, 1e4]). next() fills `out` with up to
+    // `room` shape indices (room at least a leaf's worth, 8) and returns how
+    // many, 0 when none are left; it passes over boxes that can hold no hit
+    // nearer than `limit` for any of the rays.
+    class BundleWalk {
+    public:
+        BundleWalk(const SphereTree& tree, const Vector3& apex, const double axis[3], double angle, double shortest,
+                   double longest);
+        std::int32_t next(std::int32_t* out, std::int32_t room, float limit);
+
+    private:
+        bool reaches(const Box& box, double& bound) const;
+
+        const SphereTree& tree_;
+        double apex_[3];
+        double axis_[3];
+        double cosAngle_;  // of the bundle's angle, which is below a right angle
+        double sinAngle_;
+        double widening_;
+        double shrink_;
+        double pad_;
+        struct Entry {
+            std::int32_t node;
+            double bound;
+        };
+        Entry stack_[64];
+        std::int32_t depth_ = 0;
+    };
+
     const std::vector<Node>& nodes() const { return nodes_; }
     const std::vector<Member>& members() const { return members_; }
     // The box that holds a sphere, with the margin above.
     static Box boxOf(const Vector3& centre, float radiusSquared);
     std::int32_t builds() const { return builds_; }
+    // The bytes the tree holds on the heap.
+    std::size_t bytes() const;
 
 private:
     void build();
     std::int32_t buildNode(std::int32_t begin, std::int32_t end, std::int32_t depth);
     void refit();
     void fillScan();
+    void addNearestAhead(const Ray& ray, Hit& hit) const;
     double boxCost() const;
 
     std::vector<Node> nodes_;
     std::vector<Member> members_;  // in leaf order
     std::vector<std::int32_t> slot_;  // shape index -> member, or -1
-    SphereScan scan_;                 // the members in insertion order, for rays the boxes cannot bound
+    struct Span {
+        std::int32_t begin, end;
+    };
+    std::vector<Span> spans_;  // by node: the range of its members
+    SphereScan scan_;          // the members in leaf order, for rays the boxes cannot bound
     float largest_ = 0.0f;  // the largest radius, rounded up
     double builtCost_ = 0.0;
     std::int32_t builds_ = 0;

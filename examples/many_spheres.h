@@ -1,7 +1,8 @@
 // A field of many spheres over a mirror floor, for measuring how the
 // renderer's cost grows with the number of objects: N spheres on a grid 2.5
 // units apart, radii 0.3 to 0.9, about half matte and half reflective (0.3
-// to 0.8), two lights, seen at 640 x 360 from above one corner.
+// to 0.8), two lights, seen at 640 x 360 from above one corner. The bench
+// and examples/sphere_field.cpp share it.
 #pragma once
 
 #include <cmath>
