@@ -52,7 +52,7 @@ endforeach()
 # The steps of the lighting model are shared by the scene and the renderer
 # only, and the renderer's fast path (render/fast/) is its own business.
 set(rt_private_headers window_platform.h default_font.h window_proc_win32.h clock_win32.h input_sdl.h input_win32.h
-                       display_lost_sdl.h shading_steps.h)
+                       display_lost_sdl.h shading_steps.h toml_parser.h)
 if(NOT RT_BACKEND STREQUAL "sdl2")
   list(APPEND rt_private_headers window_proc_sdl.h)
 endif()

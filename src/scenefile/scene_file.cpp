@@ -10,10 +10,7 @@
 #include <map>
 #include <new>
 
-// Parse errors come back as values; the loader promises no exceptions.
-#define TOML_EXCEPTIONS 0
-#define TOML_ENABLE_FORMATTERS 0
-#include <toml++/toml.h>
+#include "scenefile/toml_parser.h"
 
 std::string SceneFileError::text() const {
     if (line <= 0) return file + ": " + message;

@@ -229,6 +229,9 @@ TEST(SceneFileErrors, EachKindReportsItsPlaceAndElement) {
         {"syntax", "format = 1\ncamera = [1,\n", "2:14", "end-of-file"},
         {"version", "# new\nformat = 2\nnew_key = 1\n", "2:10", "format: version 2 is not known"},
         {"version type", "format = \"1\"\n", "1:10", "format: expected a whole number, found a string"},
+        // Characters that toml++'s whitespace table wrongly takes for unreachable.
+        {"bare letter", "format = 1 \u00e9\n", "1:12", "saw '\u00e9'"},
+        {"bare mark", "format = \u3001\n", "1:10", "could not determine value type"},
         {"no version", "[camera]\nkind = \"demo\"\n", "1:1", "missing key \"format\""},
         {"unknown top key", "format = 1\nlihgts = []\n" + head.substr(11), "2:1", "unknown key \"lihgts\" at the top level (did you mean \"lights\"?)"},
         {"unknown key", head + "specularr = 1\n", "9:1", "in materials.m (did you mean \"specular\"?)"},
