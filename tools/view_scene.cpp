@@ -118,10 +118,10 @@ InstanceHandle moduleInstance() {
 
 bool anythingMoves(const SceneFile& file) {
     if (file.camera.eye.moves() || file.camera.target.moves()) return true;
-    for (const ObjectSpec& object : file.objects) {
-        if (object.kind == ObjectSpec::Kind::sphere && object.centre.moves()) return true;
+    for (const FileObject& object : file.objects) {
+        if (object.kind == FileObject::Kind::sphere && object.centre.moves()) return true;
     }
-    for (const LightSpec& light : file.lights) {
+    for (const FileLight& light : file.lights) {
         if (light.position.moves()) return true;
     }
     return false;
@@ -350,7 +350,7 @@ private:
     void printCamera() {
         const View view = wanted();
         std::printf("# %s at time %s\n", name_.c_str(), timeText(view.t).c_str());
-        if (view.following && file_.camera.kind == CameraSpec::Kind::demo) {
+        if (view.following && file_.camera.kind == FileCamera::Kind::demo) {
             std::fputs(demoCameraSnippet(file_.camera.eye.at(view.t)).c_str(), stdout);
         } else {
             std::fputs(cameraSnippet(view.following ? poseAt(file_.camera, view.t) : view.pose).c_str(), stdout);

@@ -19,8 +19,8 @@ struct SceneAnimation::Movers {
 
 SceneAnimation::SceneAnimation(const SceneFile& file)
     : file_(file), scene_(std::make_unique<Scene>()), movers_(std::make_unique<Movers>()) {
-    for (const ObjectSpec& object : file_.objects) {
-        if (object.kind == ObjectSpec::Kind::plane) {
+    for (const FileObject& object : file_.objects) {
+        if (object.kind == FileObject::Kind::plane) {
             scene_->addObject(new SceneObject(object.material, new Plane(PlaneEquation(object.normal, object.offset))));
             continue;
         }
@@ -31,10 +31,10 @@ SceneAnimation::SceneAnimation(const SceneFile& file)
             movers_->renderer.markMoving(sphere);
         }
     }
-    for (const LightSpec& spec : file_.lights) {
-        auto* light = new Light(spec.position.at(0.0f), spec.intensity);
+    for (const FileLight& entry : file_.lights) {
+        auto* light = new Light(entry.position.at(0.0f), entry.intensity);
         scene_->addLight(light);
-        if (spec.position.moves()) movers_->lights.emplace_back(light, &spec.position);
+        if (entry.position.moves()) movers_->lights.emplace_back(light, &entry.position);
     }
 }
 
@@ -46,8 +46,8 @@ void SceneAnimation::placeAt(float t) {
 }
 
 std::unique_ptr<Camera> SceneAnimation::cameraAt(float t) const {
-    const CameraSpec& camera = file_.camera;
-    if (camera.kind == CameraSpec::Kind::demo) return std::make_unique<DemoCamera>(camera.eye.at(t));
+    const FileCamera& camera = file_.camera;
+    if (camera.kind == FileCamera::Kind::demo) return std::make_unique<DemoCamera>(camera.eye.at(t));
     return std::make_unique<PinholeCamera>(camera.eye.at(t), camera.target.at(t), camera.up, camera.fovDegrees);
 }
 

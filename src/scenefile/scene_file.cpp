@@ -231,10 +231,10 @@ private:
     bool readOrbit(const toml::node& node, const std::string& path, Orbit& orbit);
     bool readKeyframes(const toml::node& node, const std::string& path, std::vector<Keyframe>& keyframes);
     bool readMotion(const toml::node& node, const std::string& path, Motion& motion);
-    bool readCamera(const toml::node& node, CameraSpec& camera);
+    bool readCamera(const toml::node& node, FileCamera& camera);
     bool readMaterials(const toml::node& node);
-    bool readObject(const toml::node& node, const std::string& path, ObjectSpec& object);
-    bool readLight(const toml::node& node, const std::string& path, LightSpec& light);
+    bool readObject(const toml::node& node, const std::string& path, FileObject& object);
+    bool readLight(const toml::node& node, const std::string& path, FileLight& light);
 
     std::string_view text_;
     std::string name_;
@@ -329,14 +329,14 @@ Vector3 cross(const Vector3& a, const Vector3& b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
-bool Reader::readCamera(const toml::node& node, CameraSpec& camera) {
+bool Reader::readCamera(const toml::node& node, FileCamera& camera) {
     const toml::table* table = needTable(node, "camera");
     if (table == nullptr) return false;
     const toml::node* kind = need(*table, "camera", "kind");
     if (kind == nullptr) return false;
     const auto* kindName = kind->as_string();
     if (kindName != nullptr && kindName->get() == "demo") {
-        camera.kind = CameraSpec::Kind::demo;
+        camera.kind = FileCamera::Kind::demo;
         if (!onlyKeys(*table, "camera", {"kind", "eye"})) return false;
         const toml::node* eye = need(*table, "camera", "eye");
         return eye != nullptr && readMotion(*eye, "camera.eye", camera.eye);
@@ -344,7 +344,7 @@ bool Reader::readCamera(const toml::node& node, CameraSpec& camera) {
     if (kindName == nullptr || kindName->get() != "pinhole") {
         return fail(*kind, "camera.kind: expected \"pinhole\" or \"demo\"");
     }
-    camera.kind = CameraSpec::Kind::pinhole;
+    camera.kind = FileCamera::Kind::pinhole;
     if (!onlyKeys(*table, "camera", {"kind", "eye", "target", "up", "fov_degrees"})) return false;
     const toml::node* eye = need(*table, "camera", "eye");
     if (eye == nullptr || !readMotion(*eye, "camera.eye", camera.eye)) return false;
@@ -390,7 +390,7 @@ bool Reader::readMaterials(const toml::node& node) {
     return true;
 }
 
-bool Reader::readObject(const toml::node& node, const std::string& path, ObjectSpec& object) {
+bool Reader::readObject(const toml::node& node, const std::string& path, FileObject& object) {
     const toml::table* table = needTable(node, path);
     if (table == nullptr || !onlyKeys(*table, path, {"material", "plane", "sphere"})) return false;
     const toml::node* material = need(*table, path, "material");
@@ -414,7 +414,7 @@ bool Reader::readObject(const toml::node& node, const std::string& path, ObjectS
         return fail(plane != nullptr ? *sphere : *table, path + ": expected one shape, plane or sphere");
     }
     if (plane != nullptr) {
-        object.kind = ObjectSpec::Kind::plane;
+        object.kind = FileObject::Kind::plane;
         const std::string at = join(path, "plane");
         const toml::table* p = needTable(*plane, at);
         if (p == nullptr || !onlyKeys(*p, at, {"normal", "offset"})) return false;
@@ -427,7 +427,7 @@ bool Reader::readObject(const toml::node& node, const std::string& path, ObjectS
         if (std::fabs(length2 - 1.0) > 1e-6) object.normal = normalized(object.normal);
         return true;
     }
-    object.kind = ObjectSpec::Kind::sphere;
+    object.kind = FileObject::Kind::sphere;
     const std::string at = join(path, "sphere");
     const toml::table* s = needTable(*sphere, at);
     if (s == nullptr || !onlyKeys(*s, at, {"centre", "radius"})) return false;
@@ -438,7 +438,7 @@ bool Reader::readObject(const toml::node& node, const std::string& path, ObjectS
     return true;
 }
 
-bool Reader::readLight(const toml::node& node, const std::string& path, LightSpec& light) {
+bool Reader::readLight(const toml::node& node, const std::string& path, FileLight& light) {
     const toml::table* table = needTable(node, path);
     if (table == nullptr || !onlyKeys(*table, path, {"position", "intensity"})) return false;
     const toml::node* position = need(*table, path, "position");

@@ -23,7 +23,7 @@ inline constexpr std::size_t SCENE_MAX_LIGHTS = 10000;
 inline constexpr std::size_t SCENE_MAX_KEYFRAMES = 100000;
 inline constexpr std::int64_t SCENE_MAX_IMAGE_SIDE = 16384;
 
-struct CameraSpec {
+struct FileCamera {
     // pinhole: PinholeCamera(eye, target, up, fovDegrees); demo: DemoCamera(eye),
     // the demo's own camera looking along +x with +z up.
     enum class Kind { pinhole, demo };
@@ -34,7 +34,7 @@ struct CameraSpec {
     float fovDegrees = 60.0f;  // vertical
 };
 
-struct ObjectSpec {
+struct FileObject {
     enum class Kind { plane, sphere };
     Kind kind = Kind::plane;
     std::string materialName;
@@ -45,7 +45,7 @@ struct ObjectSpec {
     float radius = 1.0f;
 };
 
-struct LightSpec {
+struct FileLight {
     Motion position;
     Vector3 intensity{0.0f, 0.0f, 0.0f};
 };
@@ -56,9 +56,9 @@ struct SceneFile {
     std::int64_t formatVersion = SCENE_FORMAT_VERSION;
     std::int32_t width = 400;
     std::int32_t height = 400;
-    CameraSpec camera;
-    std::vector<ObjectSpec> objects;
-    std::vector<LightSpec> lights;
+    FileCamera camera;
+    std::vector<FileObject> objects;
+    std::vector<FileLight> lights;
 };
 
 struct SceneFileError {

@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <limits>
 
-ViewPose poseAt(const CameraSpec& camera, float t) {
+ViewPose poseAt(const FileCamera& camera, float t) {
     ViewPose pose;
     pose.eye = camera.eye.at(t);
-    if (camera.kind == CameraSpec::Kind::demo) {
+    if (camera.kind == FileCamera::Kind::demo) {
         pose.target = Vector3(pose.eye.x + 1.0f, pose.eye.y, pose.eye.z);
         pose.up = Vector3(0.0f, 0.0f, 1.0f);
         pose.fovDegrees = static_cast<float>(2.0 * std::atan(0.5) * 180.0 / 3.14159265358979323846);
@@ -67,12 +67,12 @@ double sceneSize(const SceneFile& scene, float t) {
         }
     };
     bool any = false;
-    for (const ObjectSpec& object : scene.objects) {
-        if (object.kind != ObjectSpec::Kind::sphere) continue;
+    for (const FileObject& object : scene.objects) {
+        if (object.kind != FileObject::Kind::sphere) continue;
         add(object.centre.at(t), object.radius);
         any = true;
     }
-    for (const LightSpec& light : scene.lights) {
+    for (const FileLight& light : scene.lights) {
         add(light.position.at(t), 0.0);
         any = true;
     }

@@ -12,7 +12,7 @@
 // The file's camera at time t as a pinhole pose. The demo's camera has no
 // pose of that kind; it gets the nearest one (looking along +x, +z up, its
 // image plane's one unit each way at distance 1).
-ViewPose poseAt(const CameraSpec& camera, float t);
+ViewPose poseAt(const FileCamera& camera, float t);
 
 // A [camera] table the format reads back to the same floats, bit for bit.
 std::string cameraSnippet(const ViewPose& pose);

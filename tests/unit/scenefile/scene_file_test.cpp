@@ -51,7 +51,7 @@ TEST(SceneFileDemo, BuildsTheDemoSceneToTheBit) {
     const SceneFile file = loadOrFail(demoPath);
     ASSERT_EQ(file.objects.size(), 4u);
     EXPECT_EQ(file.width, 400);
-    EXPECT_EQ(file.camera.kind, CameraSpec::Kind::demo);
+    EXPECT_EQ(file.camera.kind, FileCamera::Kind::demo);
 
     const DemoScene demo = makeDemoScene();
     SceneAnimation animation(file);

@@ -45,8 +45,8 @@ TEST(CameraSnippet, ReadsBackToTheSameFloatsThroughTheSceneLoader) {
             ADD_FAILURE() << loaded.error.text() << "\n" << snippet;
             continue;
         }
-        const CameraSpec& camera = loaded.scene->camera;
-        ASSERT_EQ(camera.kind, CameraSpec::Kind::pinhole);
+        const FileCamera& camera = loaded.scene->camera;
+        ASSERT_EQ(camera.kind, FileCamera::Kind::pinhole);
         ASSERT_NE(camera.eye.fixed(), nullptr);
         ASSERT_NE(camera.target.fixed(), nullptr);
         EXPECT_TRUE(sameBits(*camera.eye.fixed(), pose.eye)) << snippet;
@@ -65,7 +65,7 @@ TEST(CameraSnippet, TheDemoCameraReadsBackAsTheDemoCamera) {
     const Vector3 eye(-0.1f, 1e-7f, 123456.789f);
     const SceneFileResult loaded = loadWith(demoCameraSnippet(eye));
     ASSERT_TRUE(loaded) << loaded.error.text();
-    EXPECT_EQ(loaded.scene->camera.kind, CameraSpec::Kind::demo);
+    EXPECT_EQ(loaded.scene->camera.kind, FileCamera::Kind::demo);
     ASSERT_NE(loaded.scene->camera.eye.fixed(), nullptr);
     EXPECT_TRUE(sameBits(*loaded.scene->camera.eye.fixed(), eye));
 }
