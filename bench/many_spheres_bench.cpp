@@ -10,6 +10,9 @@
 
 namespace {
 
+// The moving camera's turn in frame k: to and fro about the still one.
+float sway(int k) { return 0.002f * static_cast<float>(k % 10 - 5); }
+
 void countFrames(benchmark::State& state) {
     state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
@@ -36,7 +39,7 @@ void ManySpheresMoving(benchmark::State& state) {
     SceneRenderer renderer;
     int frame = 0;
     for (auto _ : state) {
-        renderer.render(scene, manySpheresCamera(0.002f * static_cast<float>(++frame % 10 - 5)), canvas);
+        renderer.render(scene, manySpheresCamera(sway(++frame)), canvas);
         benchmark::DoNotOptimize(canvas.pixel(320, 180));
     }
     countFrames(state);
@@ -69,7 +72,7 @@ void ManySpheresTableFrame(benchmark::State& state) {
     int frame = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        const float turn = 0.002f * static_cast<float>(++frame % 10 - 5);
+        const float turn = sway(++frame);
         renderer.render(scene, manySpheresCamera(turn + 0.001f), canvas);  // moved: no table
         renderer.render(scene, manySpheresCamera(turn), canvas);           // moved again
         state.ResumeTiming();

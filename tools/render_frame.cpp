@@ -14,6 +14,7 @@
 #include "app/demo_scene.h"
 #include "app/frame_renderer.h"
 #include "bmpwindow/memory_canvas.h"
+#include "option_values.h"
 #include "png/png_image.h"
 #include "raytracer_version.h"
 #include "render/camera.h"
@@ -62,29 +63,6 @@ bool parseRepeat(const char* text, int& n) {
     const long value = std::strtol(text, &end, 10);
     if (end == text || *end != '\0' || value < 1 || value > 1000000) return false;
     n = static_cast<int>(value);
-    return true;
-}
-
-// "WxH", each a whole number from 1 to the scene format's largest side.
-bool parseSize(const char* text, std::int32_t& width, std::int32_t& height) {
-    char* end = nullptr;
-    const long w = std::strtol(text, &end, 10);
-    if (end == text || *end != 'x') return false;
-    const char* rest = end + 1;
-    const long h = std::strtol(rest, &end, 10);
-    if (end == rest || *end != '\0' || w < 1 || h < 1 || w > SCENE_MAX_IMAGE_SIDE || h > SCENE_MAX_IMAGE_SIDE) {
-        return false;
-    }
-    width = static_cast<std::int32_t>(w);
-    height = static_cast<std::int32_t>(h);
-    return true;
-}
-
-bool parseThreads(const char* text, std::int32_t& n) {
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || value < 1 || value > 256) return false;
-    n = static_cast<std::int32_t>(value);
     return true;
 }
 

@@ -16,6 +16,7 @@
 
 #include "bmpwindow/bmp_window.h"
 #include "bmpwindow/memory_canvas.h"
+#include "option_values.h"
 #include "png/png_image.h"
 #include "raytracer_version.h"
 #include "render/parallel_renderer.h"
@@ -57,28 +58,6 @@ int help() {
                "F5 reads the file again (it is also read again when it changes); Escape quits.\n",
                stdout);
     return 0;
-}
-
-bool parseSize(const char* text, std::int32_t& width, std::int32_t& height) {
-    char* end = nullptr;
-    const long w = std::strtol(text, &end, 10);
-    if (end == text || *end != 'x') return false;
-    const char* rest = end + 1;
-    const long h = std::strtol(rest, &end, 10);
-    if (end == rest || *end != '\0' || w < 1 || h < 1 || w > SCENE_MAX_IMAGE_SIDE || h > SCENE_MAX_IMAGE_SIDE) {
-        return false;
-    }
-    width = static_cast<std::int32_t>(w);
-    height = static_cast<std::int32_t>(h);
-    return true;
-}
-
-bool parseThreads(const char* text, std::int32_t& n) {
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || value < 1 || value > 256) return false;
-    n = static_cast<std::int32_t>(value);
-    return true;
 }
 
 // Hands on everything pending; false once the window has been closed.

@@ -188,17 +188,20 @@ Sphere* tangentSphere(Choices& c, const RandomScene& world) {
     Vector3 centre = o;
     centre.addScaled(d, c.between(1.0f, 30.0f));
     centre.addScaled(normalized(side), c.between(0.05f, 2.0f));
-    const Vector3 toCentre = centre - o;
-    const float tca = dot(toCentre, d);
-    const double tcaWide = tca;
-    const float d2 = static_cast<float>(toCentre.lengthSquared() - tcaWide * tcaWide);
-    float r = std::sqrt(std::max(d2, 0.0f));
-    const int ulps = static_cast<int>(c.below(7)) - 3;
-    for (int k = 0; k < std::abs(ulps); ++k) r = std::nextafter(r, ulps > 0 ? INF : 0.0f);
-    return new Sphere(centre, r);
+    return new Sphere(centre, grazingRadius(centre, Ray(o, d), static_cast<int>(c.below(7)) - 3));
 }
 
 }  // namespace
+
+float grazingRadius(const Vector3& centre, const Ray& ray, int ulps) {
+    const Vector3 toCentre = centre - ray.origin;
+    const float tca = dot(toCentre, ray.direction);
+    const double tcaWide = tca;
+    const float d2 = static_cast<float>(toCentre.lengthSquared() - tcaWide * tcaWide);
+    float r = std::sqrt(std::max(d2, 0.0f));
+    for (int k = 0; k < std::abs(ulps); ++k) r = std::nextafter(r, ulps > 0 ? INF : 0.0f);
+    return r;
+}
 
 void addCrowd(Choices& c, RandomScene& world, std::int32_t n) {
     std::ostringstream story;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "math/ray.h"
 #include "render/camera.h"
 #include "scene/scene.h"
 
@@ -40,6 +41,12 @@ struct RandomScene {
 // inside spheres or at the eye, duplicated shapes, shapes of a kind of their
 // own, extreme materials, and now and then infinities and NaN.
 RandomScene makeRandomScene(Choices& choices, std::int32_t objects = 0);
+
+// The radius at which a sphere about centre turns, for the model's sphere
+// test along ray, from met to missed (its squared distance d2 from the ray's
+// line, as the test works it out), moved `ulps` units in the last place up
+// (positive) or down.
+float grazingRadius(const Vector3& centre, const Ray& ray, int ulps);
 
 // A crowd of n spheres that the renderer searches through its tree: packed
 // in front of the eye so that mirror rays bounce among them, with exact

@@ -12,6 +12,7 @@
 
 #include "geometry/sphere.h"
 #include "render/fast/hit.h"
+#include "random_scene.h"
 #include "render/fast/sphere_tree.h"
 
 namespace {
@@ -175,12 +176,7 @@ TEST(SphereTree, GrazingRaysAnswerAsTheSphereTest) {
             Vector3 centre = ray.origin;
             centre.addScaled(ray.direction, in(random) + 9.0f);
             centre += Vector3(in(random), in(random), in(random)).scaled(0.1f);
-            const Vector3 toCentre = centre - ray.origin;
-            const float tca = dot(toCentre, ray.direction);
-            const double tcaWide = tca;
-            float r = std::sqrt(std::max(0.0f, static_cast<float>(toCentre.lengthSquared() - tcaWide * tcaWide)));
-            const int ulps = static_cast<int>(random() % 7) - 3;
-            for (int u = 0; u < std::abs(ulps); ++u) r = std::nextafter(r, ulps > 0 ? 1e30f : 0.0f);
+            const float r = grazingRadius(centre, ray, static_cast<int>(random() % 7) - 3);
             f.spheres.push_back(std::make_unique<Sphere>(centre, r));
         }
         f.refresh();
@@ -296,12 +292,7 @@ TEST(SphereTree, ABundleWalkGivesEverySphereItsRaysMeet) {
             Vector3 centre = b.apex;
             centre.addScaled(d, 1.0f + 60.0f * std::fabs(in(random)) / 40.0f);
             centre += Vector3(in(random), in(random), in(random)).scaled(0.01f);
-            const Vector3 toCentre = centre - b.apex;
-            const float tca = dot(toCentre, d);
-            const double tcaWide = tca;
-            float r = std::sqrt(std::max(0.0f, static_cast<float>(toCentre.lengthSquared() - tcaWide * tcaWide)));
-            const int ulps = static_cast<int>(random() % 7) - 3;
-            for (int u = 0; u < std::abs(ulps); ++u) r = std::nextafter(r, ulps > 0 ? 1e30f : 0.0f);
+            const float r = grazingRadius(centre, Ray(b.apex, d), static_cast<int>(random() % 7) - 3);
             f.spheres.push_back(std::make_unique<Sphere>(centre, r));
         }
         f.refresh();

@@ -148,15 +148,20 @@ struct Lanes {
     // sphereDistance lane by lane. Returns the lanes past its two early
     // misses and, only when there are any, sets t for them: the square root
     // is skipped in the usual case.
-    static RT_LANE_INLINE M sphereDistance(const Vector3& centre, float radiusSquared, const V& origin,
-                                           const V& direction, F& t) {
-        const V toCentre = minus(splat(centre), origin);
+    static RT_LANE_INLINE M sphereDistance(const V& centre, F radiusSquared, const V& origin, const V& direction,
+                                           F& t) {
+        const V toCentre = minus(centre, origin);
         const F tca = dot(toCentre, direction);
         const D tcaWide = wide(tca);
         const F d2 = narrow(wide(dot(toCentre, toCentre)) - tcaWide * tcaWide);
         const M reached = ~(tca < 0.0f) & ~(d2 > radiusSquared);
-        if (any(reached)) t = narrow(tcaWide - sqrt(wide(splat(radiusSquared)) - wide(d2)));
+        if (any(reached)) t = narrow(tcaWide - sqrt(wide(radiusSquared) - wide(d2)));
         return reached;
+    }
+    // One sphere for every lane's ray.
+    static RT_LANE_INLINE M sphereDistance(const Vector3& centre, float radiusSquared, const V& origin,
+                                           const V& direction, F& t) {
+        return sphereDistance(splat(centre), splat(radiusSquared), origin, direction, t);
     }
 
     // For sphereDistanceScreened: a slack for rays along `direction`, worked

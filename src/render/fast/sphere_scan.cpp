@@ -21,22 +21,16 @@ RT_LANE_INLINE void scan(const float* xs, const float* ys, const float* zs, cons
     using L = Lanes<N>;
     using F = typename L::F;
     using M = typename L::M;
-    using D = typename L::D;
     const typename L::V origin = L::splat(ray.origin);
     const typename L::V direction = L::splat(ray.direction);
     F best = L::splat(hit.distance);
     M bestIndex = L::splatIndex(hit.index);
     for (std::int32_t k = begin; k < end; k += N) {
         const std::int32_t at = std::min(k, end - N);
-        const typename L::V centre{L::load(xs + at), L::load(ys + at), L::load(zs + at)};
-        const F radiusSquared = L::load(radiiSquared + at);
-        const typename L::V toCentre = L::minus(centre, origin);
-        const F tca = L::dot(toCentre, direction);
-        const D tcaWide = L::wide(tca);
-        const F d2 = L::narrow(L::wide(L::dot(toCentre, toCentre)) - tcaWide * tcaWide);
-        const M reached = ~(tca < 0.0f) & ~(d2 > radiusSquared);
+        F t;
+        const M reached = L::sphereDistance({L::load(xs + at), L::load(ys + at), L::load(zs + at)},
+                                            L::load(radiiSquared + at), origin, direction, t);
         if (!L::any(reached)) continue;
-        const F t = L::narrow(tcaWide - L::sqrt(L::wide(radiusSquared) - L::wide(d2)));
         const M index = L::loadIndexes(indexes + at);
         const M accept = reached & (t >= 0.0f) & ((t < best) | ((t == best) & (index < bestIndex)));
         best = accept ? t : best;
@@ -51,20 +45,14 @@ RT_LANE_INLINE bool within(const float* xs, const float* ys, const float* zs, co
     using L = Lanes<N>;
     using F = typename L::F;
     using M = typename L::M;
-    using D = typename L::D;
     const typename L::V origin = L::splat(ray.origin);
     const typename L::V direction = L::splat(ray.direction);
     for (std::int32_t k = begin; k < end; k += N) {
         const std::int32_t at = std::min(k, end - N);
-        const typename L::V centre{L::load(xs + at), L::load(ys + at), L::load(zs + at)};
-        const F radiusSquared = L::load(radiiSquared + at);
-        const typename L::V toCentre = L::minus(centre, origin);
-        const F tca = L::dot(toCentre, direction);
-        const D tcaWide = L::wide(tca);
-        const F d2 = L::narrow(L::wide(L::dot(toCentre, toCentre)) - tcaWide * tcaWide);
-        const M reached = ~(tca < 0.0f) & ~(d2 > radiusSquared);
+        F t;
+        const M reached = L::sphereDistance({L::load(xs + at), L::load(ys + at), L::load(zs + at)},
+                                            L::load(radiiSquared + at), origin, direction, t);
         if (!L::any(reached)) continue;
-        const F t = L::narrow(tcaWide - L::sqrt(L::wide(radiusSquared) - L::wide(d2)));
         if (L::any(reached & (t >= 0.0f) & (t < maxDistance))) return true;
     }
     return false;
