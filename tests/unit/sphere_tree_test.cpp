@@ -29,13 +29,14 @@ struct Field {
 
 // n spheres in a 20-unit cube, with duplicates, tiny, huge and far ones,
 // and a few the tree may not hold (radius 0, negative, NaN, infinite centre).
-Field makeField(std::mt19937& random, int n) {
+// With `plain`, no twins, tiny, huge, far or invalid spheres.
+Field makeField(std::mt19937& random, int n, bool plain = false) {
     std::uniform_real_distribution<float> in(-10.0f, 10.0f);
     std::uniform_real_distribution<float> size(0.05f, 1.5f);
     Field f;
     f.spheres.reserve(static_cast<std::size_t>(n));
     for (int k = 0; k < n; ++k) {
-        const int kind = static_cast<int>(random() % 40);
+        const int kind = plain ? 40 : static_cast<int>(random() % 40);
         Vector3 centre(in(random), in(random), in(random));
         float r = size(random);
         if (kind == 0 && k > 0) {
@@ -118,11 +119,12 @@ void expectWellFormed(const SphereTree& tree, const Field& f) {
 }
 
 // The tree against one scan of every sphere, for many rays of lengths from
-// 0.6 to 300 (past what the boxes bound), half of them leaving out a set.
+// 0.6 to 300 (past what the cone bounds) and 2,000 (where only the ball
+// does) to 2,900 (past that), half of them leaving out a set.
 void expectSameAnswers(const SphereTree& tree, const Field& f, std::mt19937& random, int rays) {
     std::vector<std::uint8_t> leaveOut(f.records.size());
     for (auto& b : leaveOut) b = random() % 3 == 0;
-    static constexpr float lengths[] = {1.0f, 1.0f, 1.0f, 1.0000001f, 0.6f, 1.001f, 1.05f, 1.5f, 3.0f, 40.0f, 300.0f};
+    static constexpr float lengths[] = {1.0f, 1.0f, 1.0f, 1.0000001f, 0.6f, 1.001f, 1.05f, 1.415f, 3.0f, 40.0f, 300.0f, 2000.0f, 2900.0f};
     int differing = 0;
     for (int k = 0; k < rays; ++k) {
         const Ray ray = makeRay(random, lengths[random() % (sizeof lengths / sizeof lengths[0])]);
@@ -160,6 +162,59 @@ TEST(SphereTree, AnswersAsOneScanOfEverySphere) {
         tree.update(f.records.data(), static_cast<std::int32_t>(f.records.size()));
         expectSameAnswers(tree, f, random, 3000);
     }
+}
+
+// Mirror rays so long that the sphere test's distance is mostly its own
+// rounding: the ball about each ray must allow for that noise, or a sphere
+// whose rounding brings it nearer is missed.
+TEST(SphereTree, LongMirrorRaysAnswerAsOneScan) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> length(300.0f, 2900.0f);
+    const Field f = makeField(random, 3000, true);
+    SphereTree tree;
+    tree.update(f.records.data(), static_cast<std::int32_t>(f.records.size()));
+    int differing = 0;
+    for (int k = 0; k < 20000; ++k) {
+        const Ray ray = makeRay(random, length(random));
+        Hit got = Hit::none();
+        tree.addNearest(ray, got, nullptr);
+        const Hit want = scanAll(f, ray, nullptr);
+        differing += got.index != want.index || got.distance != want.distance;
+    }
+    EXPECT_EQ(differing, 0);
+}
+
+// Every bound at its edge: a lone sphere's own distance as the limit, which
+// it wins as a tie, for rays of every length aimed near it. A bound without
+// the margin for some rounding step passes the sphere over.
+TEST(SphereTree, ASphereAtTheLimitIsNeverPassedOver) {
+    std::mt19937 random(8);
+    std::uniform_real_distribution<float> in(-10.0f, 10.0f);
+    std::uniform_real_distribution<float> size(0.05f, 1.5f);
+    std::uniform_real_distribution<float> exponent(-0.3f, 3.46f);  // lengths 0.5 to 2,900
+    int missed = 0;
+    int tested = 0;
+    for (int k = 0; k < 40000; ++k) {
+        Field f;
+        f.spheres.push_back(std::make_unique<Sphere>(Vector3(in(random), in(random), in(random)), size(random)));
+        f.refresh();
+        SphereTree tree;
+        tree.update(f.records.data(), 1);
+        const Sphere& sphere = *f.spheres[0];
+        const Vector3 origin(in(random), in(random), in(random));
+        Vector3 aim = sphere.centre;
+        aim.addScaled(Vector3(in(random), in(random), in(random)), 0.15f * sphere.radius());
+        const Ray ray(origin, normalized(aim - origin).scaled(std::pow(10.0f, exponent(random))));
+        const float t = f.records[0].intersect(ray);
+        if (!(t >= 0.0f)) continue;
+        ++tested;
+        Hit hit{t, 1};
+        tree.addNearest(ray, hit, nullptr);
+        missed += hit.index != 0;
+        missed += !tree.occludes(ray, std::nextafter(t, INFINITY));
+    }
+    EXPECT_GT(tested, 20000);
+    EXPECT_EQ(missed, 0);
 }
 
 // Rays that graze spheres: each sphere's radius set to where the sphere test

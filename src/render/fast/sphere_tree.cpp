@@ -32,7 +32,16 @@ struct TreeRay {
     float spill;     // 1 - s + K, at least 0
     float rounding;  // e: the sphere test's rounding, relative to |L|²
     float twiceLength;  // 2 s
+    bool far;        // s² above CONE_REACH: only the ball below narrows it
+    bool ball;       // s² of at least 2: the ball is worth testing
+    float ballScale;    // s / g, rounded up
+    float ballInverse;  // 1 / g, rounded up
 };
+
+// Beyond these squared lengths the cone's widening holds everything ahead
+// of the origin, and then the sphere test's distance is rounding noise.
+constexpr double CONE_REACH = 1e4;
+constexpr double BALL_REACH = 8e6;
 
 // K, the cone's widening per unit of distance, for directions of squared
 // length s2, and e, the rounding of the sphere test relative to |L|².
@@ -45,7 +54,7 @@ double wideningOf(double s2) {
 bool prepare(const Ray& ray, TreeRay& r) {
     const double d[3] = {ray.direction.x, ray.direction.y, ray.direction.z};
     const double s2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
-    if (!(s2 >= 0.25 && s2 <= 1e4)) return false;
+    if (!(s2 >= 0.25 && s2 <= BALL_REACH)) return false;
     const float o[3] = {ray.origin.x, ray.origin.y, ray.origin.z};
     for (float c : o) {
         if (!(std::fabs(c) <= FARTHEST)) return false;
@@ -70,7 +79,58 @@ bool prepare(const Ray& ray, TreeRay& r) {
     r.spill = 1.0f - r.steep;
     r.rounding = static_cast<float>(e);
     r.twiceLength = static_cast<float>(2.0 * s * (1.0 + 1e-5));
+    r.far = s2 > CONE_REACH;
+    r.ball = s2 >= 2.0;
+    const double g = 1.0 - 1e-6 - 6.5e-8 * std::max(1.0, s2);
+    r.ballScale = static_cast<float>(s / g * (1.0 + 1e-6));
+    r.ballInverse = static_cast<float>(1.0 / g * (1.0 + 1e-6));
     return true;
+}
+
+// Whether a centre in the box (lo to hi, from the ray's origin) may give a
+// hit at a distance of at most limit: the centre must lie in the ball about
+// rho u of radius sqrt(r²/g + rho²), with rho = limit s / g. For the test's
+// distance sa - sqrt(q), q = r² - d2, is (tca² - q) / (tca + sqrt(q)), at
+// least (|L|² - r² - |err|) / 2 tca where err, d2's rounding to float, is
+// under 2^-24 max(|L|², tca²) <= 5.97e-8 max(1, s²) |L|²; with tca within
+// 5e-7 s|L| of s a and |L|² rounded by under 1e-6 of it, a hit within limit
+// needs g|L|² - 2 s limit a <= r² (the 5e-7 folded into the 1e-5 below),
+// g = 1 - 1e-6 - 6.5e-8 max(1, s²): a ball while g > 0, up to s² of 1.5e7.
+// The float figures here are within a few 1e-7 of theirs, 1e-5 is kept.
+inline bool inBall(const float lo[3], const float hi[3], const TreeRay& r, float largest, float limit) {
+    const float rho = limit * r.ballScale;
+    if (!(rho <= FARTHEST)) return true;
+    float gap2 = 0.0f;
+    float size = 0.0f;
+    for (int c = 0; c < 3; ++c) {
+        const float p = rho * r.unit[c];
+        const float gap = std::max(std::max(lo[c] - p, p - hi[c]), 0.0f);
+        gap2 += gap * gap;
+        size += std::fabs(lo[c]) + std::fabs(hi[c]);
+    }
+    const float reach = std::sqrt(largest * largest * r.ballInverse + rho * rho) * 1.00001f + 1e-5f * (rho + size);
+    return gap2 <= reach * reach;
+}
+
+// For a ray past the cone's reach: only a centre ahead of the origin (tca >=
+// 0) can be met, so a box is passed over when it lies wholly behind by more
+// than 1e-5 of its figures, or outside the ball. `bound` is the wide-cone
+// bound alone, (|L|² - r²) / 2 s a at least, its slack the noise of d2.
+inline bool reachesFar(const float lo[3], const float hi[3], const TreeRay& r, float largest, float limit,
+                       float& bound) {
+    float farthest = 0.0f;
+    float size = 0.0f;
+    float gap2 = 0.0f;
+    for (int c = 0; c < 3; ++c) {
+        farthest += std::max(r.unit[c] * lo[c], r.unit[c] * hi[c]);
+        size += std::fabs(lo[c]) + std::fabs(hi[c]);
+        const float gap = std::max(std::max(lo[c], -hi[c]), 0.0f);
+        gap2 += gap * gap;
+    }
+    if (farthest < -1e-5f * size) return false;
+    const float reach = std::max(farthest, 0.0f) + 1e-5f * size;
+    bound = (gap2 * (1.0f - 1e-5f) - largest * largest * r.ballInverse) / (r.ballScale * 2.0f * reach * 1.00001f);
+    return !(bound > limit) && inBall(lo, hi, r, largest, limit);
 }
 
 // Whether a sphere (of radius at most `largest`) in box may give the ray a
@@ -80,13 +140,16 @@ bool prepare(const Ray& ray, TreeRay& r) {
 // distance s a - sqrt(r² - d2) cannot be below, at the nearest a of the box.
 // A wide cone is also held against the ball about the box: a point within
 // rho of the cone b <= K a + p lies within b <= K a + p + rho sqrt(1 + K²).
-inline bool reaches(const SphereTree::Box& box, const TreeRay& r, float largest, float limit, float& bound) {
+__attribute__((always_inline)) inline bool reaches(const SphereTree::Box& box, const TreeRay& r, float largest, float limit, float& bound) {
     float lo[3], hi[3];
-    float nearest = 0.0f;
-    float farthest = 0.0f;
     for (int c = 0; c < 3; ++c) {
         lo[c] = box.lo[c] - r.origin[c];
         hi[c] = box.hi[c] - r.origin[c];
+    }
+    if (r.far) return reachesFar(lo, hi, r, largest, limit, bound);
+    float nearest = 0.0f;
+    float farthest = 0.0f;
+    for (int c = 0; c < 3; ++c) {
         nearest += std::min(r.unit[c] * lo[c], r.unit[c] * hi[c]);
         farthest += std::max(r.unit[c] * lo[c], r.unit[c] * hi[c]);
     }
@@ -118,6 +181,7 @@ inline bool reaches(const SphereTree::Box& box, const TreeRay& r, float largest,
     }
     if (!(enter <= leave && leave >= -slack && bound <= limit)) return false;
     if (!r.wide) return true;
+    if (r.ball && !inBall(lo, hi, r, largest, limit)) return false;
     float middle[3];
     float rho2 = 0.0f;
     float along = 0.0f;

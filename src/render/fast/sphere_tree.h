@@ -40,9 +40,14 @@ struct Hit;
 // their rounding; so a box whose bound exceeds the nearest hit so far holds
 // no nearer one, and no tie.
 //
-// Rays the cone cannot bound (a non-finite or very far origin, or s² outside
-// [0.25, 1e4]: the ends of long chains of mirror rays, whose lengths grow at
-// every bounce) test every sphere whose box lies ahead of their origin.
+// Longer rays, the ends of long chains of mirror rays whose lengths grow at
+// every bounce, meet nearly every sphere ahead, at distances close to
+// (|L|² - r²) / 2 s a: a sphere can then be nearer than a limit T only if
+// its centre lies in a ball through the origin, about T s / g along the ray,
+// g allowing for the test's rounding (see inBall). That ball narrows them
+// for s² up to 8e6. Beyond it the distance is mostly the test's rounding,
+// and rays with such directions (or a non-finite or very far origin, or
+// s² below 0.25) test every sphere whose box lies ahead of their origin.
 // Spheres with a non-finite or very far centre, or a radius or squared
 // radius at or below 0 or not finite, are not held: the caller tests those
 // with the other shapes.
