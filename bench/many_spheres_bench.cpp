@@ -5,6 +5,7 @@
 
 #include "bmpwindow/memory_canvas.h"
 #include "many_spheres.h"
+#include "many_spheres_sizes.h"
 #include "render/fast/sphere_tree.h"
 #include "render/scene_renderer.h"
 
@@ -101,15 +102,10 @@ void ManySpheresTreeBuild(benchmark::State& state) {
     state.counters["bytes_per_sphere"] = static_cast<double>(bytes) / static_cast<double>(n);
 }
 
-void sizes(benchmark::internal::Benchmark* b) {
-    for (std::int64_t n : {4, 64, 256, 1024, 16384, 65536}) b->Arg(n);
-    b->ArgName("N")->Unit(benchmark::kMillisecond);
-}
-
 }  // namespace
 
-BENCHMARK(ManySpheresStill)->Name("ManySpheres/still")->Apply(sizes);
-BENCHMARK(ManySpheresMoving)->Name("ManySpheres/moving")->Apply(sizes);
-BENCHMARK(ManySpheresAllMoved)->Name("ManySpheres/all_moved")->Apply(sizes);
-BENCHMARK(ManySpheresTableFrame)->Name("ManySpheres/table_frame")->Apply(sizes);
+BENCHMARK(ManySpheresStill)->Name("ManySpheres/still")->Apply(manySpheresSizes);
+BENCHMARK(ManySpheresMoving)->Name("ManySpheres/moving")->Apply(manySpheresSizes);
+BENCHMARK(ManySpheresAllMoved)->Name("ManySpheres/all_moved")->Apply(manySpheresSizes);
+BENCHMARK(ManySpheresTableFrame)->Name("ManySpheres/table_frame")->Apply(manySpheresSizes);
 BENCHMARK(ManySpheresTreeBuild)->Name("ManySpheres/tree_build")->Arg(16384)->Arg(1000000)->ArgName("N")->Unit(benchmark::kMillisecond);

@@ -96,6 +96,8 @@ fresh() {
 }
 count() { grep -c -- "$1" "$2"; }
 native=$(sed -n '/^native=(/,/^)/p' "$source_dir/scripts/setup" | grep -v '[()]' | wc -w)
+optional=$(sed -n 's/^optional=(\(.*\))$/\1/p' "$source_dir/scripts/setup" | wc -w)
+[[ $optional -ge 1 ]] || fail "no optional packages found in scripts/setup"
 
 echo "== set-up: an index that fails twice, then works"
 fresh twice
@@ -105,7 +107,8 @@ code=$?
 [[ $(count '^apt-get update' "$FAKE_STATE/calls") -eq 3 ]] || fail "apt-get update not tried 3 times: $(cat "$FAKE_STATE/calls")"
 [[ $(count '^sleep ' "$FAKE_STATE/calls") -eq 2 ]] || fail "not 2 pauses between 3 tries: $(cat "$FAKE_STATE/calls")"
 grep -q warning "$work/out" && fail "a warning though the third update worked: $(cat "$work/out")"
-[[ $(wc -l <"$FAKE_STATE/installed") -eq $native ]] || fail "$(wc -l <"$FAKE_STATE/installed") packages installed, not $native"
+[[ $(wc -l <"$FAKE_STATE/installed") -eq $((native + optional)) ]] ||
+    fail "$(wc -l <"$FAKE_STATE/installed") packages installed, not $((native + optional))"
 
 echo "== set-up: an index that keeps failing, and a package that cannot be had"
 fresh broken
@@ -120,7 +123,7 @@ grep -q '^scripts/setup: warning: apt-get update failed 3 times; going on with t
 grep -qx 'scripts/setup: cannot install wine32: wine32:i386 : Depends: libwine32:i386 (= 8.0-4) but it is not going to be installed; E: Unable to correct problems, you have held broken packages.' "$work/out" ||
     fail "wine32 not reported with apt's reason: $(grep 'cannot install' "$work/out")"
 [[ $(count 'cannot install' "$work/out") -eq 1 ]] || fail "packages other than wine32 reported: $(grep 'cannot install' "$work/out")"
-[[ $(wc -l <"$FAKE_STATE/installed") -eq $((native + 3)) ]] && ! grep -qx wine32 "$FAKE_STATE/installed" &&
+[[ $(wc -l <"$FAKE_STATE/installed") -eq $((native + optional + 3)) ]] && ! grep -qx wine32 "$FAKE_STATE/installed" &&
     grep -qx wine "$FAKE_STATE/installed" || fail "not every package but wine32 installed: $(tr '\n' ' ' <"$FAKE_STATE/installed")"
 grep -qx 'dpkg --add-architecture i386' "$FAKE_STATE/calls" || fail "the i386 architecture was not added"
 
@@ -128,6 +131,15 @@ echo "== set-up: nothing missing, nothing asked of apt"
 FAKE_UPDATE_FAILURES=99 "$source_dir/scripts/setup" >"$work/out" 2>&1 || fail "set-up with everything there: $(cat "$work/out")"
 [[ $(count '^apt-get' "$FAKE_STATE/calls") -eq $(count '^apt-get' "$work/state-broken/calls") ]] ||
     fail "apt-get was called with every package installed"
+
+echo "== set-up: an optional package that cannot be had"
+fresh optional
+FAKE_UNAVAILABLE=libembree-dev "$source_dir/scripts/setup" >"$work/out" 2>&1
+code=$?
+[[ $code -eq 0 ]] || fail "set-up with only libembree-dev out of reach gave $code, not 0: $(cat "$work/out")"
+grep -q '^scripts/setup: cannot install libembree-dev: ' "$work/out" || fail "libembree-dev not reported: $(cat "$work/out")"
+[[ $(wc -l <"$FAKE_STATE/installed") -eq $((native + optional - 1)) ]] ||
+    fail "not every package but libembree-dev installed: $(tr '\n' ' ' <"$FAKE_STATE/installed")"
 
 echo "== set-up: an install that fails for a reason of no package's"
 fresh download
@@ -181,6 +193,14 @@ code=$?
 [[ $code -eq 1 ]] || fail "RT_REQUIRE_ALL_LAYERS=1 with Wine skipped gave $code, not 1"
 expect_summary "every layer required" "$work/out" "7 passed, 1 failed, 0 skipped" \
     passed passed passed passed passed passed passed "failed: skipped, and RT_REQUIRE_ALL_LAYERS=1: $wine_reason"
+
+echo "== test command: the optional Embree package out of reach, every layer required"
+fresh embree
+RT_REQUIRE_ALL_LAYERS=1 FAKE_UNAVAILABLE=libembree-dev "$tree/scripts/test" >"$work/out" 2>&1
+code=$?
+[[ $code -eq 0 ]] || fail "with libembree-dev out of reach the test command gave $code, not 0"
+expect_summary "Embree out of reach" "$work/out" "8 passed, 0 failed, 0 skipped" \
+    passed passed passed passed passed passed passed passed
 
 echo "== test command: failing layers do not stop the others"
 fresh failing
