@@ -73,6 +73,9 @@ public:
     static bool bounds(const Ray& ray);
 
 
+    // A deeper range stays a leaf, so that a query's stack never overflows.
+    static constexpr std::int32_t MAX_DEPTH = 60;
+
     // The tree's parts, for tests of its shape.
     struct Box {
         float lo[3];
@@ -82,6 +85,16 @@ public:
         Box box;
         std::int32_t start;  // leaf: its first member; inner: the second child (the first follows the node)
         std::int32_t count;  // leaf: its number of members; inner: 0
+    };
+    // The same tree with up to eight children a node, from its binary
+    // nodes' boxes, so that a ray tests them in one go.
+    struct WideNode {
+        float lo[3][8];
+        float hi[3][8];
+        std::int32_t first[8];  // a leaf's first member, or an inner child's wide node
+        std::int32_t count[8];  // a leaf's number of members; 0: an inner child
+        std::int32_t from[8];   // the binary node that gives the box
+        std::uint32_t used;     // which of the eight there are
     };
     struct Member {
         Vector3 centre;
@@ -122,6 +135,7 @@ public:
 
     const std::vector<Node>& nodes() const { return nodes_; }
     const std::vector<Member>& members() const { return members_; }
+    const std::vector<WideNode>& wideNodes() const { return wide_; }
     // The box that holds a sphere, with the margin above.
     static Box boxOf(const Vector3& centre, float radiusSquared);
     std::int32_t builds() const { return builds_; }
@@ -132,12 +146,17 @@ private:
     void build();
     std::int32_t buildNode(std::int32_t begin, std::int32_t end, std::int32_t depth);
     void refit();
+    void buildWide();
+    std::int32_t buildWideNode(std::int32_t binary);
+    void refitWide();
+
     void fillScan();
     void addNearestAhead(const Ray& ray, Hit& hit) const;
     double boxCost() const;
 
     std::vector<Node> nodes_;
     std::vector<Member> members_;  // in leaf order
+    std::vector<WideNode> wide_;   // none when the root is a leaf
     std::vector<std::int32_t> slot_;  // shape index -> member, or -1
     struct Span {
         std::int32_t begin, end;
