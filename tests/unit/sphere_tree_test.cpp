@@ -120,11 +120,12 @@ void expectWellFormed(const SphereTree& tree, const Field& f) {
 
 // The tree against one scan of every sphere, for many rays of lengths from
 // 0.6 to 300 (past what the cone bounds) and 2,000 (where only the ball
-// does) to 2,900 (past that), half of them leaving out a set.
+// does) to 2,900 (past that), 1e30 and infinite, half of them leaving out
+// a set.
 void expectSameAnswers(const SphereTree& tree, const Field& f, std::mt19937& random, int rays) {
     std::vector<std::uint8_t> leaveOut(f.records.size());
     for (auto& b : leaveOut) b = random() % 3 == 0;
-    static constexpr float lengths[] = {1.0f, 1.0f, 1.0f, 1.0000001f, 0.6f, 1.001f, 1.05f, 1.415f, 3.0f, 40.0f, 300.0f, 2000.0f, 2900.0f};
+    static constexpr float lengths[] = {1.0f, 1.0f, 1.0f, 1.0000001f, 0.6f, 1.001f, 1.05f, 1.415f, 3.0f, 40.0f, 300.0f, 2000.0f, 2900.0f, 1e30f, INFINITY};
     int differing = 0;
     for (int k = 0; k < rays; ++k) {
         const Ray ray = makeRay(random, lengths[random() % (sizeof lengths / sizeof lengths[0])]);

@@ -99,9 +99,16 @@ void SphereTree::fillScan() {
 void SphereTree::addNearestAhead(const Ray& ray, Hit& hit) const {
     const float o[3] = {ray.origin.x, ray.origin.y, ray.origin.z};
     const float d[3] = {ray.direction.x, ray.direction.y, ray.direction.z};
+    bool near = true;
     bool finite = true;
-    for (int c = 0; c < 3; ++c) finite = finite && std::fabs(o[c]) <= FARTHEST && std::fabs(d[c]) <= FARTHEST;
-    if (!finite) return scan_.addNearest(ray, hit, 0, scan_.size());
+    for (int c = 0; c < 3; ++c) {
+        near = near && std::fabs(o[c]) <= FARTHEST && std::fabs(d[c]) <= FARTHEST;
+        finite = finite && std::isfinite(d[c]);
+    }
+    // From a finite origin along a direction that is not, tca is infinite or
+    // NaN: below 0, or a distance of inf - inf or NaN, never accepted.
+    if (!finite && std::fabs(o[0]) <= FARTHEST && std::fabs(o[1]) <= FARTHEST && std::fabs(o[2]) <= FARTHEST) return;
+    if (!near) return scan_.addNearest(ray, hit, 0, scan_.size());
     std::int32_t stack[STACK];
     std::int32_t depth = 0;
     std::int32_t at = 0;
