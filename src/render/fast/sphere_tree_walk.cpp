@@ -166,9 +166,11 @@ void SphereTree::addNearest(const Ray& ray, Hit& hit, const std::uint8_t* leaveO
         }
         return;
     }
-    float bound = 0.0f;
-    if (!tree_ray::reachesBox(nodes_[0].box, r, largest_, hit.distance, bound)) return;
+    // The root's box is not tested: a ray starts inside it far more often
+    // than not, and its children are tested next anyway.
     if (wide_.empty()) {
+        float bound = 0.0f;
+        if (!tree_ray::reachesBox(nodes_[0].box, r, largest_, hit.distance, bound)) return;
         for (const Member& m : members_) {
             if (leaveOut == nullptr || leaveOut[m.index] == 0) {
                 keepNearer(hit, sphereDistance(m.centre, m.radiusSquared, ray), m.index);
@@ -187,8 +189,6 @@ bool SphereTree::occludes(const Ray& ray, float maxDistance) const {
     if (members_.empty()) return false;
     TreeRay r;
     if (!tree_ray::prepare(ray, r)) return scan_.anyWithin(ray, maxDistance, 0, scan_.size());
-    float bound = 0.0f;
-    if (!tree_ray::reachesBox(nodes_[0].box, r, largest_, maxDistance, bound)) return false;
     if (wide_.empty()) return scan_.anyWithin(ray, maxDistance, 0, scan_.size());
     const Walk w{wide_.data(), members_.data(), &scan_, largest_};
 #if defined(RT_SIMD_LANES) && defined(RT_AVX2_COPIES)

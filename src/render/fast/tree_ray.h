@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 
 #include "math/ray.h"
 #include "render/fast/sphere_tree.h"
@@ -41,13 +42,66 @@ struct TreeRay {
     float ballInverse;  // 1 / g, rounded up
 };
 
+// A square root that is also worked out when compiling (to within a unit in
+// the last place; the figures below keep far wider margins).
+constexpr double rootOf(double x) {
+    if (!std::is_constant_evaluated()) return std::sqrt(x);
+    if (!(x > 0.0)) return 0.0;
+    double root = x < 1.0 ? 1.0 : x;
+    for (int k = 0; k < 200; ++k) {
+        const double next = 0.5 * (root + x / root);
+        if (next >= root) break;
+        root = next;
+    }
+    return root;
+}
+
 // K, the cone's widening per unit of distance, for directions of squared
 // length s2, and e, the rounding of the sphere test relative to |L|².
-inline double roundingOf(double s2) { return 1e-6 * std::max(1.0, s2); }
-inline double wideningOf(double s2) {
+constexpr double roundingOf(double s2) { return 1e-6 * std::max(1.0, s2); }
+constexpr double wideningOf(double s2) {
     const double e = roundingOf(s2);
-    return std::sqrt((std::max(0.0, s2 - 1.0) + 2.0 * e + 4e-6) * (1.0 + 2.0 * e)) * (1.0 + 1e-5);
+    return rootOf((std::max(0.0, s2 - 1.0) + 2.0 * e + 4e-6) * (1.0 + 2.0 * e)) * (1.0 + 1e-5);
 }
+
+// The figures that depend on the direction's squared length alone, good
+// for every squared length in [low, high]: each is taken at the end of the
+// range where it is the more cautious (for one length, the two agree).
+constexpr void setLengthFigures(double low, double high, TreeRay& r) {
+    const double sLow = rootOf(low);
+    const double sHigh = rootOf(high);
+    const double e = roundingOf(high);
+    // The widening, rounded up, with 4e-6 more under the root for the box
+    // test's own rounding; the slope of the distance bound rounded down.
+    const double k = wideningOf(high);
+    r.widening = static_cast<float>(k);
+    r.slant = static_cast<float>(rootOf(1.0 + k * k) * (1.0 + 1e-5));
+    r.wide = k > 0.05;
+    r.shrink = static_cast<float>(std::max(0.0, 1.0 - sLow) * (1.0 + 1e-5));
+    const auto steepOf = [](double s2, double s) {
+        return s - rootOf(std::max(0.0, s2 - 1.0) + roundingOf(s2)) - 2e-7 * s;
+    };
+    const double steep = std::min(steepOf(low, sLow), steepOf(high, sHigh));
+    r.steep = static_cast<float>(std::max(0.0, steep) * (1.0 - 1e-5));
+    r.spill = 1.0f - r.steep;
+    r.rounding = static_cast<float>(e);
+    r.twiceLength = static_cast<float>(2.0 * sHigh * (1.0 + 1e-5));
+    r.far = high > CONE_REACH;
+    r.ball = low >= 2.0;
+    const double g = 1.0 - 1e-6 - 6.5e-8 * std::max(1.0, high);
+    r.ballScale = static_cast<float>(sHigh / g * (1.0 + 1e-6));
+    r.ballInverse = static_cast<float>(1.0 / g * (1.0 + 1e-6));
+}
+
+// Directions normalised in float (shadow rays, mirror rays off planes) have
+// squared lengths within a few 1e-7 of 1: for them the figures are made once.
+constexpr double NEAR_UNIT = 1e-6;
+constexpr TreeRay nearUnitFigures() {
+    TreeRay r{};
+    setLengthFigures(1.0 - NEAR_UNIT, 1.0 + NEAR_UNIT, r);
+    return r;
+}
+constexpr TreeRay NEAR_UNIT_FIGURES = nearUnitFigures();
 
 // False for the rays the boxes cannot narrow down.
 inline bool prepare(const Ray& ray, TreeRay& r) {
@@ -58,31 +112,17 @@ inline bool prepare(const Ray& ray, TreeRay& r) {
     for (float c : o) {
         if (!(std::fabs(c) <= FARTHEST)) return false;
     }
+    if (std::fabs(s2 - 1.0) <= NEAR_UNIT) {
+        r = NEAR_UNIT_FIGURES;
+    } else {
+        setLengthFigures(s2, s2, r);
+    }
     const double s = std::sqrt(s2);
     for (int c = 0; c < 3; ++c) {
         r.origin[c] = o[c];
         r.unit[c] = static_cast<float>(d[c] / s);
         r.inverse[c] = 1.0f / (r.unit[c] != 0.0f ? r.unit[c] : 1e-30f);
     }
-    const double e = roundingOf(s2);
-    const double cone = std::max(0.0, s2 - 1.0);
-    // The widening, rounded up, with 4e-6 more under the root for the box
-    // test's own rounding; the slope of the distance bound rounded down.
-    const double k = wideningOf(s2);
-    r.widening = static_cast<float>(k);
-    r.slant = static_cast<float>(std::sqrt(1.0 + k * k) * (1.0 + 1e-5));
-    r.wide = k > 0.05;
-    r.shrink = static_cast<float>(std::max(0.0, 1.0 - s) * (1.0 + 1e-5));
-    const double steep = s - std::sqrt(cone + e) - 2e-7 * s;
-    r.steep = static_cast<float>(std::max(0.0, steep) * (1.0 - 1e-5));
-    r.spill = 1.0f - r.steep;
-    r.rounding = static_cast<float>(e);
-    r.twiceLength = static_cast<float>(2.0 * s * (1.0 + 1e-5));
-    r.far = s2 > CONE_REACH;
-    r.ball = s2 >= 2.0;
-    const double g = 1.0 - 1e-6 - 6.5e-8 * std::max(1.0, s2);
-    r.ballScale = static_cast<float>(s / g * (1.0 + 1e-6));
-    r.ballInverse = static_cast<float>(1.0 / g * (1.0 + 1e-6));
     return true;
 }
 
