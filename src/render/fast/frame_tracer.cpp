@@ -54,12 +54,14 @@ void FrameTracer::setFixed(const std::uint8_t* fixed) {
     fixedOthers_.clear();
     movingOthers_.clear();
     movingSpheres_ = 0;
+    fixedSpheres_ = 0;
     for (std::int32_t i = 0; i < count_; ++i) {
         const bool isFixed = fixed != nullptr && fixed[i] != 0;
         fixedMask_[i] = isFixed ? 1 : 0;
         movingMask_[i] = isFixed ? 0 : 1;
         if (SphereTree::holds(records_[i])) {
             movingSpheres_ += isFixed ? 0 : 1;
+            fixedSpheres_ += isFixed ? 1 : 0;
         } else {
             (isFixed ? fixedOthers_ : movingOthers_).push_back(i);
         }

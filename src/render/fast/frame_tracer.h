@@ -115,7 +115,7 @@ private:
     // Whether the moving shapes' spheres are searched through the tree.
     bool treeForMoving() const { return useTree_ && movingSpheres_ >= TREE_THRESHOLD; }
     // What the tree leaves out of a search of the moving shapes (null: nothing).
-    const std::uint8_t* fixedLeftOut() const { return fixedCount_ > 0 ? fixedMask_.data() : nullptr; }
+    const std::uint8_t* fixedLeftOut() const { return fixedSpheres_ > 0 ? fixedMask_.data() : nullptr; }
     // hits[k] gains the moving shapes' hits along the primary ray k.
     void addPrimaryHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n,
                         Subset subset) const;
@@ -159,4 +159,5 @@ private:
     std::vector<std::uint8_t> fixedMask_;   // by shape: 1 when fixed
     std::vector<std::uint8_t> movingMask_;  // by shape: 1 when not fixed
     std::int32_t movingSpheres_ = 0;        // moving shapes that the tree holds
+    std::int32_t fixedSpheres_ = 0;         // and fixed ones
 };
