@@ -201,7 +201,7 @@ void FrameTracer::addPrimaryListHits(const Vector3& origin, const HintedDirectio
 // left can hold a hit nearer than every ray's nearest so far.
 void FrameTracer::addPrimaryTreeHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n,
                                      const Search& s) const {
-    constexpr std::int32_t BUNDLE = 64;
+    constexpr std::int32_t BUNDLE = 32;
     constexpr std::int32_t CHUNK = 64;
     const bool originFar = !(std::fabs(origin.x) <= 1e18f && std::fabs(origin.y) <= 1e18f && std::fabs(origin.z) <= 1e18f);
     for (std::int32_t k0 = 0; k0 < n; k0 += BUNDLE) {
