@@ -25,6 +25,7 @@ RT_LANE_INLINE void scan(const float* xs, const float* ys, const float* zs, cons
     const typename L::V direction = L::splat(ray.direction);
     F best = L::splat(hit.distance);
     M bestIndex = L::splatIndex(hit.index);
+    M found{};
     for (std::int32_t k = begin; k < end; k += N) {
         const std::int32_t at = std::min(k, end - N);
         F t;
@@ -35,7 +36,10 @@ RT_LANE_INLINE void scan(const float* xs, const float* ys, const float* zs, cons
         const M accept = reached & (t >= 0.0f) & ((t < best) | ((t == best) & (index < bestIndex)));
         best = accept ? t : best;
         bestIndex = accept ? index : bestIndex;
+        found |= accept;
     }
+    // Most leaves of a tree hold nothing nearer: then no lane need be looked at.
+    if (!L::any(found)) return;
     for (int l = 0; l < N; ++l) keepNearer(hit, best[l], bestIndex[l]);
 }
 
