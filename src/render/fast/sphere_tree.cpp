@@ -92,23 +92,36 @@ void SphereTree::fillScan() {
 
 // For a ray the boxes cannot bound: only a sphere whose centre lies ahead of
 // the origin (tca >= 0) can be met, so boxes wholly behind it are passed
-// over and the rest scanned, a range of leaves at a time. A box that holds
-// the origin has a point ahead, so it is never passed over; one that does
-// not is passed over only when its farthest point lies behind by more than
-// 1e-5 of the figures, which dwarfs their rounding.
+// over and the rest scanned, a range of leaves at a time; so are boxes whose
+// tca is too large for the test (below). A box that holds the origin has a
+// point ahead, so it is never passed over; one that does not is passed over
+// only when its farthest point lies behind (or its nearest beyond reach) by
+// more than 1e-5 of the figures, which dwarfs their rounding.
 void SphereTree::addNearestAhead(const Ray& ray, Hit& hit) const {
     const float o[3] = {ray.origin.x, ray.origin.y, ray.origin.z};
-    const float d[3] = {ray.direction.x, ray.direction.y, ray.direction.z};
+    float d[3] = {ray.direction.x, ray.direction.y, ray.direction.z};
     bool near = true;
     bool finite = true;
+    float longest = 0.0f;
     for (int c = 0; c < 3; ++c) {
-        near = near && std::fabs(o[c]) <= FARTHEST && std::fabs(d[c]) <= FARTHEST;
+        near = near && std::fabs(o[c]) <= FARTHEST;
         finite = finite && std::isfinite(d[c]);
+        longest = std::max(longest, std::fabs(d[c]));
     }
+    if (!near) return scan_.addNearest(ray, hit, 0, scan_.size());
     // From a finite origin along a direction that is not, tca is infinite or
     // NaN: below 0, or a distance of inf - inf or NaN, never accepted.
-    if (!finite && std::fabs(o[0]) <= FARTHEST && std::fabs(o[1]) <= FARTHEST && std::fabs(o[2]) <= FARTHEST) return;
-    if (!near) return scan_.addNearest(ray, hit, 0, scan_.size());
+    if (!finite) return;
+    // A centre whose tca exceeds 1.92e19 is never met either: d2, |L|² - tca²
+    // with |L|² below 1.2e37 here, rounds to -infinity, and the distance
+    // with it. The direction is scaled by a power of two to keep the box
+    // figures finite, which scales them, and that reach, exactly.
+    float reach = 1.92e19f;
+    if (longest > FARTHEST) {
+        const float scale = std::ldexp(1.0f, -(std::ilogb(longest) - 58));
+        for (float& c : d) c *= scale;
+        reach *= scale;
+    }
     std::int32_t stack[STACK];
     std::int32_t depth = 0;
     std::int32_t at = 0;
@@ -125,8 +138,8 @@ void SphereTree::addNearestAhead(const Ray& ray, Hit& hit) const {
             size += std::fabs(lo) + std::fabs(hi);
         }
         const float slack = 1e-5f * size;
-        if (farthest >= -slack) {
-            if (nearest > slack || node.count > 0) {
+        if (farthest >= -slack && nearest <= reach + slack) {
+            if ((nearest > slack && farthest < reach - slack) || node.count > 0) {
                 const Span& span = spans_[static_cast<std::size_t>(at)];
                 scan_.addNearest(ray, hit, span.begin, span.end);
             } else {
