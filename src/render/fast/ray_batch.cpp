@@ -227,7 +227,10 @@ void FrameTracer::addPrimaryTreeHits(const Vector3& origin, const HintedDirectio
         if (originFar || !(least > 0.5 && shortest >= 0.25 && longest <= 1e4)) {
             for (std::int32_t k = k0; k < k0 + m; ++k) {
                 const Ray ray(origin, rays[k].direction);
-                tree_.addNearest(ray, hits[k], s.strict || SphereTree::bounds(ray) ? s.leaveOut : nullptr);
+                // A search that is not strict lets the left-out spheres in
+                // again for a ray the boxes cannot bound.
+                const bool all = s.leaveOut != nullptr && !s.strict && !SphereTree::bounds(ray);
+                tree_.addNearest(ray, hits[k], all ? nullptr : s.leaveOut);
             }
             continue;
         }
@@ -256,7 +259,8 @@ void FrameTracer::addHitsMany(const RayArrays& rays, std::int32_t first, std::in
     if (!s.tree) return;
     for (std::int32_t r = first; r < first + n; ++r) {
         const Ray ray = rays.ray(r);
-        tree_.addNearest(ray, hits[r], s.strict || SphereTree::bounds(ray) ? s.leaveOut : nullptr);
+        const bool all = s.leaveOut != nullptr && !s.strict && !SphereTree::bounds(ray);
+        tree_.addNearest(ray, hits[r], all ? nullptr : s.leaveOut);
     }
 }
 
