@@ -12,10 +12,12 @@
 struct Hit;
 
 // A binary tree of boxes over the spheres of a frame's shapes, whose leaves
-// hold a few spheres each. A query tests only the spheres of the leaves whose
-// boxes the ray may reach, each with the sphere test of the model, and keeps
-// the least (distance, index) pair, as one scan in insertion order keeps it:
-// the order in which the tree meets them changes no answer.
+// hold a few spheres each, regrouped for queries into nodes of up to eight
+// children whose boxes are tested together (sphere_tree_walk.cpp). A query
+// tests only the spheres of the leaves whose boxes the ray may reach, each
+// with the sphere test of the model, and keeps the least (distance, index)
+// pair, as one scan in insertion order keeps it: the order in which the tree
+// meets them changes no answer.
 //
 // When a box may be passed over. The model's sphere test is not the exact
 // geometry: for a direction of length s it accepts a centre at distance a
