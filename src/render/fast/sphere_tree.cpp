@@ -13,7 +13,6 @@ using tree_ray::TreeRay;
 
 namespace {
 
-constexpr std::int32_t LEAF_SIZE = 8;
 constexpr std::int32_t STACK = SphereTree::MAX_DEPTH + 4;
 
 bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
