@@ -1,11 +1,23 @@
-// The values of the command-line options the tools share: an image size and
-// a number of threads.
+// The values of the command-line options the tools share: a scene file, an
+// image size and a number of threads.
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "scenefile/scene_file.h"
+
+// Loads the scene file named on the command line. Returns 0, or the exit
+// status for a file that could not be loaded (1 unreadable, 2 in error),
+// whose placed error then goes to stderr.
+inline int loadSceneOption(const std::string& path, SceneFileResult& loaded) {
+    loaded = loadSceneFile(path);
+    if (loaded) return 0;
+    std::fprintf(stderr, "%s\n", loaded.error.text().c_str());
+    return loaded.unreadable ? 1 : 2;
+}
 
 // "WxH", each a whole number from 1 to the scene format's largest side.
 inline bool parseSize(const char* text, std::int32_t& width, std::int32_t& height) {

@@ -14,6 +14,7 @@
 #include "animation/interrupt.h"
 #include "animation/progress_line.h"
 #include "animation/scene_frames.h"
+#include "option_values.h"
 #include "raytracer_version.h"
 #include "scenefile/scene_file.h"
 #include "timing/stopwatch.h"
@@ -98,11 +99,8 @@ int main(int argc, char** argv) {
 
     std::optional<SceneFile> scene;
     if (!options.scenePath.empty()) {
-        SceneFileResult loaded = loadSceneFile(options.scenePath);
-        if (!loaded) {
-            std::fprintf(stderr, "%s\n", loaded.error.text().c_str());
-            return loaded.unreadable ? 1 : 2;
-        }
+        SceneFileResult loaded;
+        if (const int status = loadSceneOption(options.scenePath, loaded)) return status;
         scene = std::move(loaded.scene);
     }
     const std::int32_t width = scene ? scene->width : demoFrameSize;

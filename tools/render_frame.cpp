@@ -125,11 +125,8 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<MemoryCanvas> canvas;
     if (scenePath != nullptr) {
-        const SceneFileResult loaded = loadSceneFile(scenePath);
-        if (!loaded) {
-            std::fprintf(stderr, "%s\n", loaded.error.text().c_str());
-            return loaded.unreadable ? 1 : 2;
-        }
+        SceneFileResult loaded;
+        if (const int status = loadSceneOption(scenePath, loaded)) return status;
         if (sizeText == nullptr) {
             width = loaded.scene->width;
             height = loaded.scene->height;

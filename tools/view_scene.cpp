@@ -461,11 +461,8 @@ int main(int argc, char** argv) {
     std::int32_t threads = static_cast<std::int32_t>(std::max(1u, std::thread::hardware_concurrency()));
     if (threadsText != nullptr && !parseThreads(threadsText, threads)) return usage();
 
-    SceneFileResult loaded = loadSceneFile(path);
-    if (!loaded) {
-        std::fprintf(stderr, "%s\n", loaded.error.text().c_str());
-        return loaded.unreadable ? 1 : 2;
-    }
+    SceneFileResult loaded;
+    if (const int status = loadSceneOption(path, loaded)) return status;
     if (sizeText == nullptr) {
         width = loaded.scene->width;
         height = loaded.scene->height;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,17 @@ public:
     virtual float between(float low, float high) = 0;
 
     bool chance(std::uint32_t percent) { return below(100) < percent; }
+};
+
+// Choices from a seeded generator, the same for the same seed.
+class SeededChoices final : public Choices {
+public:
+    explicit SeededChoices(std::uint32_t seed) : random_(seed) {}
+    std::uint32_t below(std::uint32_t n) override { return static_cast<std::uint32_t>(random_() % n); }
+    float between(float low, float high) override { return std::uniform_real_distribution<float>(low, high)(random_); }
+
+private:
+    std::mt19937 random_;
 };
 
 struct RandomScene {

@@ -17,16 +17,6 @@
 
 namespace {
 
-class SeededChoices final : public Choices {
-public:
-    explicit SeededChoices(std::uint32_t seed) : random_(seed) {}
-    std::uint32_t below(std::uint32_t n) override { return static_cast<std::uint32_t>(random_() % n); }
-    float between(float low, float high) override { return std::uniform_real_distribution<float>(low, high)(random_); }
-
-private:
-    std::mt19937 random_;
-};
-
 // "" when the renderer's frame is the model's, else how many pixels differ and where.
 std::string compare(SceneRenderer& renderer, const RandomScene& world) {
     MemoryCanvas fast(world.width, world.height);

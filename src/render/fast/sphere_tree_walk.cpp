@@ -70,6 +70,19 @@ RT_LANE_INLINE std::uint32_t reachedChildren(const SphereTree::WideNode& node, c
     return bits;
 }
 
+// hit gains members begin to end - 1 but those left out: in vector registers
+// when none is.
+void addMembers(const Walk& w, std::int32_t begin, std::int32_t end, const Ray& ray, Hit& hit,
+                const std::uint8_t* leaveOut) {
+    if (leaveOut == nullptr) return w.scan->addNearest(ray, hit, begin, end);
+    for (std::int32_t m = begin; m < end; ++m) {
+        const SphereTree::Member& member = w.members[m];
+        if (leaveOut[member.index] == 0) {
+            keepNearer(hit, sphereDistance(member.centre, member.radiusSquared, ray), member.index);
+        }
+    }
+}
+
 struct Entry {
     std::int32_t first;  // a wide node, or a leaf's first member
     std::int32_t count;  // 0 for a wide node
@@ -88,16 +101,7 @@ RT_LANE_INLINE void walkNearest(const Walk& w, const TreeRay& r, const Ray& ray,
         const Entry e = stack[--depth];
         if (e.bound > hit.distance) continue;
         if (e.count > 0) {
-            if (leaveOut == nullptr) {
-                w.scan->addNearest(ray, hit, e.first, e.first + e.count);
-                continue;
-            }
-            for (std::int32_t m = e.first; m < e.first + e.count; ++m) {
-                const SphereTree::Member& member = w.members[m];
-                if (leaveOut[member.index] == 0) {
-                    keepNearer(hit, sphereDistance(member.centre, member.radiusSquared, ray), member.index);
-                }
-            }
+            addMembers(w, e.first, e.first + e.count, ray, hit, leaveOut);
             continue;
         }
         const SphereTree::WideNode& node = w.wide[e.first];
@@ -158,27 +162,21 @@ constexpr int LANES = 1;
 
 void SphereTree::addNearest(const Ray& ray, Hit& hit, const std::uint8_t* leaveOut) const {
     if (members_.empty()) return;
+    const Walk w{wide_.data(), members_.data(), &scan_, largest_};
     TreeRay r;
     if (!tree_ray::prepare(ray, r)) {
         if (leaveOut == nullptr) return addNearestAhead(ray, hit);
-        for (const Member& m : members_) {
-            if (leaveOut[m.index] == 0) keepNearer(hit, sphereDistance(m.centre, m.radiusSquared, ray), m.index);
-        }
-        return;
+        return addMembers(w, 0, size(), ray, hit, leaveOut);
     }
     // The root's box is not tested: a ray starts inside it far more often
     // than not, and its children are tested next anyway.
     if (wide_.empty()) {
         float bound = 0.0f;
-        if (!tree_ray::reachesBox(nodes_[0].box, r, largest_, hit.distance, bound)) return;
-        for (const Member& m : members_) {
-            if (leaveOut == nullptr || leaveOut[m.index] == 0) {
-                keepNearer(hit, sphereDistance(m.centre, m.radiusSquared, ray), m.index);
-            }
+        if (tree_ray::reachesBox(nodes_[0].box, r, largest_, hit.distance, bound)) {
+            addMembers(w, 0, size(), ray, hit, leaveOut);
         }
         return;
     }
-    const Walk w{wide_.data(), members_.data(), &scan_, largest_};
 #if defined(RT_SIMD_LANES) && defined(RT_AVX2_COPIES)
     if (cpuHasAvx2()) return walkNearestAvx2(w, r, ray, hit, leaveOut);
 #endif
