@@ -293,44 +293,36 @@ TEST(SphereTree, AKeptTreeFollowsMovedSpheres) {
 
 namespace {
 
-// A bundle of 64 rays from one point within a cone, some a little longer
-// than unit length, with spheres strewn about and some grazing its rays.
+// A bundle of 64 rays from one point within a cone, or along a strip like
+// a column of pixels, some a little longer than unit length, with spheres
+// strewn about and some grazing its rays.
 struct BundleCase {
     Vector3 apex{0.0f, 0.0f, 0.0f};
     std::vector<Vector3> directions;
-    double axis[3] = {0.0, 0.0, 1.0};
-    double angle = 0.0;
-    double shortest = 1.0;
-    double longest = 1.0;
+    SphereTree::Bundle bundle{};
 };
 
-BundleCase makeBundle(std::mt19937& random) {
+BundleCase makeBundle(std::mt19937& random, bool strip) {
     std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
     BundleCase b;
     b.apex = Vector3(unit(random) * 20.0f, unit(random) * 20.0f, unit(random) * 20.0f);
     const Vector3 axis = normalized(Vector3(unit(random), unit(random), unit(random)));
+    const Vector3 v(unit(random), unit(random), unit(random));
+    const Vector3 across = normalized(Vector3(axis.y * v.z - axis.z * v.y, axis.z * v.x - axis.x * v.z,
+                                              axis.x * v.y - axis.y * v.x));
     const float spread = 0.002f + 0.3f * std::fabs(unit(random));
     for (int k = 0; k < 64; ++k) {
         Vector3 d = axis;
-        d += Vector3(unit(random), unit(random), unit(random)).scaled(spread);
+        if (strip) {
+            d.addScaled(across, spread * (k - 32) / 32.0f);
+        } else {
+            d += Vector3(unit(random), unit(random), unit(random)).scaled(spread);
+        }
         d = normalized(d);
         if (k % 5 == 0) d = d.scaled(1.0f + 0.001f * std::fabs(unit(random)));
         b.directions.push_back(d);
     }
-    // The axis, angle and lengths as the renderer works them out.
-    const Vector3& middle = b.directions[32];
-    const double length = std::sqrt(double(middle.x) * middle.x + double(middle.y) * middle.y + double(middle.z) * middle.z);
-    b.axis[0] = middle.x / length, b.axis[1] = middle.y / length, b.axis[2] = middle.z / length;
-    double least = 1.0;
-    b.shortest = INFINITY;
-    b.longest = 0.0;
-    for (const Vector3& d : b.directions) {
-        const double squared = double(d.x) * d.x + double(d.y) * d.y + double(d.z) * d.z;
-        least = std::min(least, (b.axis[0] * d.x + b.axis[1] * d.y + b.axis[2] * d.z) / std::sqrt(squared));
-        b.shortest = std::min(b.shortest, squared);
-        b.longest = std::max(b.longest, squared);
-    }
-    b.angle = std::acos(least) + 1e-6;
+    b.bundle = SphereTree::bundleOf(64, [&](std::int32_t k) -> const Vector3& { return b.directions[k]; });
     return b;
 }
 
@@ -345,7 +337,8 @@ TEST(SphereTree, ABundleWalkGivesEverySphereItsRaysMeet) {
     int missing = 0;
     int met = 0;
     for (int trial = 0; trial < 60; ++trial) {
-        const BundleCase b = makeBundle(random);
+        const BundleCase b = makeBundle(random, trial % 2 == 0);
+        ASSERT_TRUE(SphereTree::BundleWalk::fits(b.bundle));
         Field f;
         for (int k = 0; k < 1500; ++k) {
             f.spheres.push_back(std::make_unique<Sphere>(Vector3(in(random), in(random), in(random)), size(random)));
@@ -369,7 +362,7 @@ TEST(SphereTree, ABundleWalkGivesEverySphereItsRaysMeet) {
         std::sort(sorted.begin(), sorted.end());
         for (const float limit : {1e9f, sorted[32]}) {
             std::vector<char> given(f.records.size(), 0);
-            SphereTree::BundleWalk walk(tree, b.apex, b.axis, b.angle, b.shortest, b.longest);
+            SphereTree::BundleWalk walk(tree, b.apex, b.bundle);
             std::int32_t out[64];
             for (std::int32_t n; (n = walk.next(out, 64, limit)) > 0;) {
                 for (std::int32_t k = 0; k < n; ++k) given[static_cast<std::size_t>(out[k])] = 1;

@@ -196,7 +196,8 @@ void FrameTracer::addPrimaryListHits(const Vector3& origin, const HintedDirectio
 }
 
 // Primary rays share their origin, so the tree is walked once for a bundle
-// of them, within a cone that holds them all, the nearer leaves first; their
+// of them, within a cone and a wedge that hold them all (the bundle is a
+// strip of a column), the nearer leaves first; their
 // spheres go through the vector code for the whole bundle, until no box
 // left can hold a hit nearer than every ray's nearest so far.
 void FrameTracer::addPrimaryTreeHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n,
@@ -206,25 +207,11 @@ void FrameTracer::addPrimaryTreeHits(const Vector3& origin, const HintedDirectio
     const bool originFar = !(std::fabs(origin.x) <= 1e18f && std::fabs(origin.y) <= 1e18f && std::fabs(origin.z) <= 1e18f);
     for (std::int32_t k0 = 0; k0 < n; k0 += BUNDLE) {
         const std::int32_t m = std::min(BUNDLE, n - k0);
-        const Vector3& middle = rays[k0 + m / 2].direction;
-        double axis[3] = {middle.x, middle.y, middle.z};
-        const double length = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
-        for (double& a : axis) a /= length;
-        double least = 1.0;
-        double shortest = INFINITY;
-        double longest = 0.0;
+        const SphereTree::Bundle bundle =
+            SphereTree::bundleOf(m, [&](std::int32_t k) -> const Vector3& { return rays[k0 + k].direction; });
         float limit = 0.0f;
-        for (std::int32_t k = k0; k < k0 + m; ++k) {
-            const double d[3] = {rays[k].direction.x, rays[k].direction.y, rays[k].direction.z};
-            const double squared = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
-            const double cosine = (axis[0] * d[0] + axis[1] * d[1] + axis[2] * d[2]) / std::sqrt(squared);
-            least = cosine < least ? cosine : least;
-            shortest = std::min(shortest, squared);
-            longest = std::max(longest, squared);
-            limit = std::max(limit, hits[k].distance);
-        }
-        // NaN fails every test here, and sends the bundle ray by ray.
-        if (originFar || !(least > 0.5 && shortest >= 0.25 && longest <= 1e4)) {
+        for (std::int32_t k = k0; k < k0 + m; ++k) limit = std::max(limit, hits[k].distance);
+        if (originFar || !SphereTree::BundleWalk::fits(bundle)) {
             for (std::int32_t k = k0; k < k0 + m; ++k) {
                 const Ray ray(origin, rays[k].direction);
                 // A search that is not strict lets the left-out spheres in
@@ -234,7 +221,7 @@ void FrameTracer::addPrimaryTreeHits(const Vector3& origin, const HintedDirectio
             }
             continue;
         }
-        SphereTree::BundleWalk walk(tree_, origin, axis, std::acos(least) + 1e-6, shortest, longest);
+        SphereTree::BundleWalk walk(tree_, origin, bundle);
         std::int32_t chunk[CHUNK];
         for (std::int32_t count; (count = walk.next(chunk, CHUNK, limit)) > 0;) {
             if (s.leaveOut != nullptr) {

@@ -299,17 +299,21 @@ double SphereTree::boxCost() const {
     return cost;
 }
 
-SphereTree::BundleWalk::BundleWalk(const SphereTree& tree, const Vector3& apex, const double axis[3], double angle,
-                                   double shortest, double longest)
-    : tree_(tree), cosAngle_(std::cos(angle)), sinAngle_(std::sin(angle)) {
+bool SphereTree::BundleWalk::fits(const Bundle& b) {
+    return b.angle < 1.0471975 && b.shortest >= 0.25 && b.longest <= 1e4 && b.spread <= 1.0;
+}
+
+SphereTree::BundleWalk::BundleWalk(const SphereTree& tree, const Vector3& apex, const Bundle& bundle)
+    : tree_(tree), cosAngle_(std::cos(bundle.angle)), sinAngle_(std::sin(bundle.angle)), spread_(bundle.spread) {
     const float a[3] = {apex.x, apex.y, apex.z};
     for (int c = 0; c < 3; ++c) {
         apex_[c] = a[c];
-        axis_[c] = axis[c];
+        axis_[c] = bundle.axis[c];
+        normal_[c] = bundle.normal[c];
     }
-    widening_ = tree_ray::wideningOf(longest);
-    shrink_ = std::max(0.0, 1.0 - std::sqrt(shortest)) * (1.0 + 1e-5);
-    pad_ = 2.0 * tree_ray::roundingOf(longest) * tree.largest_;
+    widening_ = tree_ray::wideningOf(bundle.longest);
+    shrink_ = std::max(0.0, 1.0 - std::sqrt(bundle.shortest)) * (1.0 + 1e-5);
+    pad_ = 2.0 * tree_ray::roundingOf(bundle.longest) * tree.largest_;
     double bound = 0.0;
     if (!tree.nodes_.empty() && reaches(tree.nodes_[0].box, bound)) stack_[depth_++] = {0, bound};
 }
@@ -344,12 +348,35 @@ bool SphereTree::BundleWalk::reaches(const Box& box, double& bound) const {
     const double grow = widening_ * farthest + pad_;
     const double reach = (rho + 1.7320509 * grow) * (1.0 + 1e-5) + 1e-5 * farthest;
     bound = std::sqrt(gap2) - 1.7320509 * grow - shrink_ * farthest - 1e-5 * (farthest + tree_.largest_);
+    // The wedge: the box's nearest point to the plane must lie within
+    // the largest radius plus (K + spread) times its distance of it.
+    double offset = 0.0;
+    double extent = 0.0;
+    for (int c = 0; c < 3; ++c) {
+        offset += normal_[c] * middle[c];
+        extent += std::fabs(normal_[c]) * 0.5 * (static_cast<double>(box.hi[c]) - box.lo[c]);
+    }
+    if (std::fabs(offset) - extent > wedgeReach(tree_.largest_, farthest)) return false;
     if (!(distance > reach)) return true;  // the apex in the ball, or figures that are not finite
     // cos(angle to the middle) >= cos(angle + spanned), in cosines.
     const double sinSpanned = reach / distance;
     const double cosSpanned = std::sqrt(std::max(0.0, 1.0 - sinSpanned * sinSpanned));
     if (cosAngle_ * sinSpanned + sinAngle_ * cosSpanned <= 0.0) return true;  // the two angles past a right angle
     return along / distance >= cosAngle_ * cosSpanned - sinAngle_ * sinSpanned - 1e-9;
+}
+
+// A centre that a ray of the bundle meets lies within (r + K a)(1 + e) of
+// the ray's line, a <= |L|; the line's points at a up to |L| lie within
+// spread |L| of the wedge's plane.
+double SphereTree::BundleWalk::wedgeReach(double radius, double distance) const {
+    return (radius + (widening_ + spread_) * distance) * (1.0 + 1e-5) + pad_ + 1e-5 * distance;
+}
+
+bool SphereTree::BundleWalk::nearWedge(const Member& member) const {
+    const double l[3] = {member.centre.x - apex_[0], member.centre.y - apex_[1], member.centre.z - apex_[2]};
+    const double offset = normal_[0] * l[0] + normal_[1] * l[1] + normal_[2] * l[2];
+    const double distance = std::sqrt(l[0] * l[0] + l[1] * l[1] + l[2] * l[2]);
+    return !(std::fabs(offset) > wedgeReach(std::sqrt(static_cast<double>(member.radiusSquared)), distance));
 }
 
 std::int32_t SphereTree::BundleWalk::next(std::int32_t* out, std::int32_t room, float limit) {
@@ -365,7 +392,8 @@ std::int32_t SphereTree::BundleWalk::next(std::int32_t* out, std::int32_t room, 
             if (count + node.count > room) break;
             --depth_;
             for (std::int32_t m = node.start; m < node.start + node.count; ++m) {
-                out[count++] = tree_.members_[static_cast<std::size_t>(m)].index;
+                const Member& member = tree_.members_[static_cast<std::size_t>(m)];
+                if (nearWedge(member)) out[count++] = member.index;
             }
             continue;
         }

@@ -2,6 +2,7 @@
 // ray meets the few spheres near it instead of all of them.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -106,21 +107,42 @@ public:
         float radiusSquared;
         std::int32_t index;  // of the shape in the frame
     };
+    // The cone and the wedge that hold a bundle of rays from one point: the
+    // directions lie within `angle` radians of the unit axis, have squared
+    // lengths in [shortest, longest], and make angles whose sines are at most
+    // `spread` with the plane through the apex whose unit normal is `normal`
+    // (the rays of a column of pixels nearly lie in such a plane).
+    struct Bundle {
+        double axis[3];
+        double angle;
+        double shortest;
+        double longest;
+        double normal[3];
+        double spread;
+    };
+    // The bundle of directionAt(k), k from 0 to count - 1 (count at least 1),
+    // about the middle one's direction. Figures that are not finite come out
+    // as NaN or infinite, and fail BundleWalk::fits.
+    template <class DirectionAt>
+    static Bundle bundleOf(std::int32_t count, DirectionAt directionAt);
+
     // The spheres that some ray of a bundle may meet, a few leaves at a time,
-    // the nearer first: the bundle leaves from apex along directions within
-    // `angle` radians of the unit axis, whose squared lengths lie in
-    // [shortest, longest] (within [0.25, 1e4]). next() fills `out` with up to
-    // `room` shape indices (room at least a leaf's worth, LEAF_SIZE) and returns how
-    // many, 0 when none are left; it passes over boxes that can hold no hit
-    // nearer than `limit` for any of the rays.
+    // the nearer first, from the bundle's apex. next() fills `out` with up to
+    // `room` shape indices (room at least a leaf's worth, LEAF_SIZE) and
+    // returns how many, 0 when none are left; it passes over boxes and
+    // spheres that can hold no hit nearer than `limit` for any of the rays.
     class BundleWalk {
     public:
-        BundleWalk(const SphereTree& tree, const Vector3& apex, const double axis[3], double angle, double shortest,
-                   double longest);
+        // Whether the walk takes this bundle: its angle below 60 degrees and
+        // its squared lengths within [0.25, 1e4].
+        static bool fits(const Bundle& bundle);
+        BundleWalk(const SphereTree& tree, const Vector3& apex, const Bundle& bundle);
         std::int32_t next(std::int32_t* out, std::int32_t room, float limit);
 
     private:
         bool reaches(const Box& box, double& bound) const;
+        double wedgeReach(double radius, double distance) const;
+        bool nearWedge(const Member& member) const;
 
         const SphereTree& tree_;
         double apex_[3];
@@ -130,6 +152,8 @@ public:
         double widening_;
         double shrink_;
         double pad_;
+        double normal_[3];
+        double spread_;
         struct Entry {
             std::int32_t node;
             double bound;
@@ -172,3 +196,57 @@ private:
     double builtCost_ = 0.0;
     std::int32_t builds_ = 0;
 };
+
+template <class DirectionAt>
+SphereTree::Bundle SphereTree::bundleOf(std::int32_t count, DirectionAt directionAt) {
+    Bundle b{};
+    const auto wide = [&](std::int32_t k, double d[3]) {
+        const Vector3& v = directionAt(k);
+        d[0] = v.x, d[1] = v.y, d[2] = v.z;
+    };
+    double first[3], last[3];
+    wide(count / 2, b.axis);
+    const double length = std::sqrt(b.axis[0] * b.axis[0] + b.axis[1] * b.axis[1] + b.axis[2] * b.axis[2]);
+    for (double& a : b.axis) a /= length;
+    // The wedge's plane holds the axis and the line from the first direction
+    // to the last, or, for one direction, the axis and a unit vector.
+    wide(0, first);
+    wide(count - 1, last);
+    const double e[3] = {last[0] - first[0], last[1] - first[1], last[2] - first[2]};
+    const auto cross = [&](const double v[3]) {
+        b.normal[0] = b.axis[1] * v[2] - b.axis[2] * v[1];
+        b.normal[1] = b.axis[2] * v[0] - b.axis[0] * v[2];
+        b.normal[2] = b.axis[0] * v[1] - b.axis[1] * v[0];
+        return b.normal[0] * b.normal[0] + b.normal[1] * b.normal[1] + b.normal[2] * b.normal[2];
+    };
+    double n2 = cross(e);
+    if (!(n2 > 1e-24)) {
+        int c = 0;
+        for (int k = 1; k < 3; ++k) c = std::fabs(b.axis[k]) < std::fabs(b.axis[c]) ? k : c;
+        double unit[3] = {0.0, 0.0, 0.0};
+        unit[c] = 1.0;
+        n2 = cross(unit);
+    }
+    for (double& n : b.normal) n /= std::sqrt(n2);
+    double least = 1.0;
+    b.shortest = INFINITY;
+    b.longest = 0.0;
+    b.spread = 0.0;
+    for (std::int32_t k = 0; k < count; ++k) {
+        double d[3];
+        wide(k, d);
+        const double squared = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+        const double root = std::sqrt(squared);
+        const double cosine = (b.axis[0] * d[0] + b.axis[1] * d[1] + b.axis[2] * d[2]) / root;
+        const double sine = std::fabs(b.normal[0] * d[0] + b.normal[1] * d[1] + b.normal[2] * d[2]) / root;
+        // NaN is kept, so that the bundle fails fits().
+        least = cosine < least || cosine != cosine ? cosine : least;
+        b.spread = sine > b.spread || sine != sine ? sine : b.spread;
+        b.shortest = squared < b.shortest || squared != squared ? squared : b.shortest;
+        b.longest = squared > b.longest || squared != squared ? squared : b.longest;
+    }
+    b.angle = std::acos(least) + 1e-6;
+    // Far above the rounding of the double figures above.
+    b.spread = b.spread * (1.0 + 1e-6) + 1e-9;
+    return b;
+}
