@@ -18,7 +18,12 @@ class SceneObject;
 // once: its nearest hit, and the nearest hit of the mirror ray cast from there.
 struct PathHint {
     Hit primary;
-    Hit mirror;  // meaningful only when primary.found()
+    Hit mirror;  // meaningful only when primary.found() and mirrorMade()
+
+    // A matte surface casts no mirror ray, so none is worked out for it;
+    // should its material turn reflective later, the ray is searched whole.
+    static constexpr Hit MIRROR_NOT_MADE = {1e9f, -2};
+    bool mirrorMade() const { return mirror.index != MIRROR_NOT_MADE.index; }
 };
 
 // A primary ray's direction with its PathHint.

@@ -83,7 +83,8 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
     }
 
     // Level 1: a mirror hint holds only for the fixed hit it was worked out
-    // from. Those rays need only the moving shapes' hits added, the rest all.
+    // from, and only if one was made. Those rays need only the moving shapes'
+    // hits added, the rest all.
     std::int32_t levelStart = 0;
     std::int32_t levelEnd = jobCount;
     std::int32_t n = 0;
@@ -92,10 +93,11 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
         for (std::int32_t k = 0; k < count; ++k) {
             const std::int32_t job = primaryJob[k];
             if (job == NO_JOB || jobs[job].material->reflectivity == 0.0f) continue;
-            const bool fixedHitWins = primaryHits[k].index == rays[k].hint.primary.index;
-            if (fixedHitWins != (pass == 0)) continue;
+            const bool useHint =
+                primaryHits[k].index == rays[k].hint.primary.index && rays[k].hint.mirrorMade();
+            if (useHint != (pass == 0)) continue;
             from[n] = job;
-            hits[n] = fixedHitWins ? rays[k].hint.mirror : Hit::none();
+            hits[n] = useHint ? rays[k].hint.mirror : Hit::none();
             ++n;
         }
         if (pass == 0) hinted = n;
@@ -265,6 +267,10 @@ void FrameTracer::makeHints(const Vector3& origin, HintedDirection* rays, std::i
         for (std::int32_t k = 0; k < n; ++k) {
             batch[k].hint = {primary[k], Hit::none()};
             if (!primary[k].found()) continue;
+            if (objects_[primary[k].index]->material().reflectivity == 0.0f) {
+                batch[k].hint.mirror = PathHint::MIRROR_NOT_MADE;
+                continue;
+            }
             // The mirror ray exactly as shade will cast it from this hit.
             const Ray ray(origin, batch[k].direction);
             const Vector3 point = shadingPoint(ray, primary[k].distance);
