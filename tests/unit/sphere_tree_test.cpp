@@ -174,17 +174,17 @@ TEST(SphereTree, AnswersAsOneScanOfEverySphere) {
 }
 
 // Mirror rays so long that the sphere test's distance is mostly its own
-// rounding: the ball about each ray must allow for that noise, or a sphere
-// whose rounding brings it nearer is missed.
+// rounding: the ball and the cone about each ray must allow for that noise,
+// or a sphere whose rounding brings it nearer is missed.
 TEST(SphereTree, LongMirrorRaysAnswerAsOneScan) {
     std::mt19937 random(7);
-    std::uniform_real_distribution<float> length(300.0f, 2900.0f);
+    std::uniform_real_distribution<float> exponent(2.5f, 5.5f);  // lengths 300 to 3e5
     const Field f = makeField(random, 3000, true);
     SphereTree tree;
     tree.update(f.records.data(), static_cast<std::int32_t>(f.records.size()));
     int differing = 0;
     for (int k = 0; k < 20000; ++k) {
-        const Ray ray = makeRay(random, length(random));
+        const Ray ray = makeRay(random, std::pow(10.0f, exponent(random)));
         differing += nearestDiffers(tree, f, ray);
     }
     EXPECT_EQ(differing, 0);
@@ -211,11 +211,16 @@ TEST(SphereTree, ASphereAtTheLimitIsNeverPassedOver) {
         Vector3 aim = sphere.centre;
         aim.addScaled(Vector3(in(random), in(random), in(random)), 0.15f * sphere.radius());
         // A quarter of unit length, as shadow rays are, whose figures are made
-        // once, and an eighth from 1e17 to 1e20, whose tca may overflow d2.
+        // once, an eighth from 2,900 to 1e6, where only the noise cone bounds
+        // them, and an eighth from 1e17 to 1e20, whose tca may overflow d2.
+        std::uniform_real_distribution<float> long_(3.46f, 6.0f);
         std::uniform_real_distribution<float> huge(17.0f, 20.0f);
         const float length = k % 4 == 0   ? 1.0f
                              : k % 8 == 1 ? std::pow(10.0f, huge(random))
+                             : k % 8 == 3 ? std::pow(10.0f, long_(random))
                                           : std::pow(10.0f, exponent(random));
+        // Rays that long meet spheres far off their line: aimed anywhere ahead.
+        if (k % 8 == 3) aim.addScaled(Vector3(in(random), in(random), in(random)), 0.4f * (aim - origin).length());
         const Ray ray(origin, normalized(aim - origin).scaled(length));
         const float t = f.records[0].intersect(ray);
         if (!(t >= 0.0f)) continue;

@@ -14,8 +14,55 @@ using tree_ray::TreeRay;
 namespace {
 
 constexpr std::int32_t STACK = SphereTree::MAX_DEPTH + 4;
+// Inside the noise cone, a node of this many spheres is scanned whole rather
+// than opened: its boxes cost more than the spheres they would save.
+constexpr std::int32_t SCAN_WHOLE = 256;
 
 bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Where a sphere may still be nearer than the best hit T for a ray the boxes
+// cannot bound, whose sphere test is mostly its own rounding. With L the
+// centre's offset (a along the unit direction u, b from the line), the test
+// rounds tca within 2^-23 of s a (and 2^-51 s |L|), |L|² within 2^-23, and
+// d2 within 2^-24 of |D| <= max(|L|², tca²); so t = tca - sqrt(r² - d2) <= T
+// needs |L|² (1 - 2e-6) <= r² + 2 s a T' + c s² a² + 1e-9 (|L|² + T'²), with
+// T' = T (1 + 1e-6) + 1e-30 and c = 6e-8 > 2^-24 (1 + 3e-7), for s² up to
+// REACH: b² (1 - 2e-6) <= r² + 2 s a T' + (c s² - 1 + 2e-6) a² + 1e-9 (...).
+// Below s² of 1.6e7 that is a ball, above it a cone that widens with s.
+struct NoiseCone {
+    static constexpr double REACH = 1e10;
+    double unit[3];
+    double length;
+    double spread;  // c s² - 1 + 2e-6
+
+    NoiseCone(const float d[3], double s2) : length(std::sqrt(s2)), spread(6e-8 * s2 - 1.0 + 2e-6) {
+        for (int c = 0; c < 3; ++c) unit[c] = d[c] / length;
+    }
+
+    // A box, lo to hi from the origin, whose centres lie in the ball about
+    // its middle m of radius rho: a within |u·m| ± rho, b at least the
+    // distance of m from the line less rho.
+    bool reaches(const float lo[3], const float hi[3], float largest, float limit) const {
+        double middle2 = 0.0, along = 0.0, rho2 = 0.0;
+        for (int c = 0; c < 3; ++c) {
+            const double m = 0.5 * (static_cast<double>(lo[c]) + hi[c]);
+            const double h = 0.5 * (static_cast<double>(hi[c]) - lo[c]);
+            middle2 += m * m;
+            along += unit[c] * m;
+            rho2 += h * h;
+        }
+        const double rho = std::sqrt(rho2);
+        const double most = std::fabs(along) + rho;
+        const double least = std::max(0.0, std::fabs(along) - rho);
+        const double across = std::max(0.0, std::sqrt(std::max(0.0, middle2 - along * along)) - rho);
+        const double t = static_cast<double>(limit) * (1.0 + 1e-6) + 1e-30;
+        const double r = largest;
+        const double far = std::sqrt(middle2) + rho;
+        const double room = r * r + 2.0 * length * most * t * (1.0 + 1e-6) + spread * (spread > 0.0 ? most * most : least * least) +
+                            1e-6 * far * far + 1e-9 * t * t + 1e-30;
+        return !(across * across * (1.0 - 2e-6) > room);
+    }
+};
 
 }  // namespace
 
@@ -116,6 +163,9 @@ void SphereTree::addNearestAhead(const Ray& ray, Hit& hit) const {
     // with it. The direction is scaled by a power of two to keep the box
     // figures finite, which scales them, and that reach, exactly.
     float reach = 1.92e19f;
+    const double s2 = static_cast<double>(d[0]) * d[0] + static_cast<double>(d[1]) * d[1] + static_cast<double>(d[2]) * d[2];
+    const bool coned = s2 <= NoiseCone::REACH;
+    const NoiseCone cone(d, s2);
     if (longest > FARTHEST) {
         const float scale = std::ldexp(1.0f, -(std::ilogb(longest) - 58));
         for (float& c : d) c *= scale;
@@ -137,9 +187,16 @@ void SphereTree::addNearestAhead(const Ray& ray, Hit& hit) const {
             size += std::fabs(lo) + std::fabs(hi);
         }
         const float slack = 1e-5f * size;
-        if (farthest >= -slack && nearest <= reach + slack) {
-            if ((nearest > slack && farthest < reach - slack) || node.count > 0) {
-                const Span& span = spans_[static_cast<std::size_t>(at)];
+        bool open = farthest >= -slack && nearest <= reach + slack;
+        if (open && coned) {
+            float lo[3], hi[3];
+            for (int c = 0; c < 3; ++c) lo[c] = node.box.lo[c] - o[c], hi[c] = node.box.hi[c] - o[c];
+            open = cone.reaches(lo, hi, largest_, hit.distance);
+        }
+        if (open) {
+            const Span& span = spans_[static_cast<std::size_t>(at)];
+            const bool whole = coned ? span.end - span.begin <= SCAN_WHOLE : nearest > slack && farthest < reach - slack;
+            if (whole || node.count > 0) {
                 scan_.addNearest(ray, hit, span.begin, span.end);
             } else {
                 stack[depth++] = node.start;

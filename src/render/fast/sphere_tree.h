@@ -50,7 +50,9 @@ struct Hit;
 // g allowing for the test's rounding (see inBall). That ball narrows them
 // for s² up to 8e6. Beyond it the distance is mostly the test's rounding,
 // and rays with such directions (or a non-finite or very far origin, or
-// s² below 0.25) test every sphere whose box lies ahead of their origin.
+// s² below 0.25) test the spheres whose boxes lie ahead of their origin,
+// up to s² of 1e10 only those within a cone whose width follows from that
+// rounding (NoiseCone in sphere_tree.cpp).
 // Spheres with a non-finite or very far centre, or a radius or squared
 // radius at or below 0 or not finite, are not held: the caller tests those
 // with the other shapes.
