@@ -14,6 +14,7 @@
 #include "render/fast/hit.h"
 #include "random_scene.h"
 #include "render/fast/sphere_tree.h"
+#include "render/fast/tree_ray.h"
 
 namespace {
 
@@ -74,18 +75,30 @@ Hit scanAll(const Field& f, const Ray& ray, const std::uint8_t* leaveOut) {
 }
 
 // Whether the tree's nearest hit along ray is not one scan's.
-bool nearestDiffers(const SphereTree& tree, const Field& f, const Ray& ray) {
-    Hit got = Hit::none();
-    tree.addNearest(ray, got, nullptr);
-    const Hit want = scanAll(f, ray, nullptr);
-    return got.index != want.index || got.distance != want.distance;
-}
-
 bool scanOccludes(const Field& f, const Ray& ray, float maxDistance) {
     for (const ShapeRecord& r : f.records) {
         if (!SphereTree::holds(r)) continue;
         const float t = r.intersect(ray);
         if (t >= 0.0f && t < maxDistance) return true;
+    }
+    return false;
+}
+
+// The nearest hit, and whether something is met just within it and within
+// its farthest hit's distance (each a limit at its edge).
+bool nearestDiffers(const SphereTree& tree, const Field& f, const Ray& ray) {
+    Hit got = Hit::none();
+    tree.addNearest(ray, got, nullptr);
+    const Hit want = scanAll(f, ray, nullptr);
+    if (got.index != want.index || got.distance != want.distance) return true;
+    float farthest = -1.0f;
+    for (const ShapeRecord& r : f.records) {
+        const float t = r.intersect(ray);
+        if (SphereTree::holds(r) && t >= 0.0f) farthest = std::max(farthest, t);
+    }
+    for (const float limit : {want.distance, std::nextafter(want.distance, INFINITY), farthest,
+                              std::nextafter(farthest, INFINITY)}) {
+        if (tree.occludes(ray, limit) != scanOccludes(f, ray, limit)) return true;
     }
     return false;
 }
@@ -234,6 +247,55 @@ TEST(SphereTree, ASphereAtTheLimitIsNeverPassedOver) {
     EXPECT_EQ(missed, 0);
 }
 
+// The box tests one sphere's box at a time, where a box is tightest: a ray
+// that just meets the sphere (its radius where the sphere test turns from
+// miss to hit, a few units in the last place either way), passing it on the
+// side of a face of its box, far along rays whose cones are at their widest
+// for their kind. Whatever the sphere test accepts, the box test must pass,
+// with its distance as the limit.
+TEST(SphereTree, BoxTestsPassEverySphereTheRayMeets) {
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    std::uniform_real_distribution<float> away(-0.3f, 2.7f);  // 0.5 to 500
+    static constexpr float lengths[] = {1.0f, 1.0000005f, 0.9999995f, 0.6f, 1.001f, 1.05f, 3.0f, 40.0f};
+    int met = 0;
+    int missed = 0;
+    for (int k = 0; k < 200000; ++k) {
+        const float s = lengths[random() % (sizeof lengths / sizeof lengths[0])];
+        const Ray ray = makeRay(random, s);
+        const Vector3 u = normalized(ray.direction);
+        // Off the ray's line towards the axis most across it.
+        Vector3 side(0.0f, 0.0f, 0.0f);
+        const float across[3] = {std::fabs(u.x), std::fabs(u.y), std::fabs(u.z)};
+        const int axis = across[0] < across[1] ? (across[0] < across[2] ? 0 : 2) : (across[1] < across[2] ? 1 : 2);
+        (axis == 0 ? side.x : axis == 1 ? side.y : side.z) = unit(random) < 0.0f ? -1.0f : 1.0f;
+        side.addScaled(u, -dot(side, u));
+        side = normalized(side);
+        Vector3 centre = ray.origin;
+        const float a = std::pow(10.0f, away(random));
+        centre.addScaled(u, a);
+        centre.addScaled(side, a * 0.01f * (1.0f + unit(random)) + 0.01f);
+        const float r = grazingRadius(centre, ray, static_cast<int>(random() % 7) - 3);
+        if (!(r > 0.0f)) continue;
+        const Sphere sphere(centre, r);
+        const float t = sphere.intersect(ray);
+        if (!(t >= 0.0f)) continue;
+        ++met;
+        tree_ray::TreeRay prepared;
+        if (!tree_ray::prepare(ray, prepared)) continue;
+        const SphereTree::Box box = SphereTree::boxOf(centre, sphere.radiusSquared());
+        const float largest = r * (1.0f + 1e-6f);
+        float bound = 0.0f;
+        missed += !tree_ray::reachesBox(box, prepared, largest, t, bound);
+        tree_ray::WithinBox within;
+        if (tree_ray::prepareWithin(prepared, largest, std::nextafter(t, INFINITY), within)) {
+            missed += !tree_ray::reachesWithin(box.lo, box.hi, within);
+        }
+    }
+    EXPECT_GT(met, 50000);
+    EXPECT_EQ(missed, 0);
+}
+
 // Rays that graze spheres: each sphere's radius set to where the sphere test
 // turns from hit to miss for one ray, then moved a few units in the last place.
 TEST(SphereTree, GrazingRaysAnswerAsTheSphereTest) {
@@ -241,13 +303,16 @@ TEST(SphereTree, GrazingRaysAnswerAsTheSphereTest) {
     std::uniform_real_distribution<float> in(-8.0f, 8.0f);
     int differing = 0;
     for (int trial = 0; trial < 400; ++trial) {
-        const float s = trial % 3 == 0 ? 1.0f : 1.0f + 0.02f * static_cast<float>(trial % 7);
+        // Unit length; as long as a direction normalised in float may be,
+        // whose cone matters for small far spheres; and wide cones.
+        const bool far = trial % 3 == 1;
+        const float s = trial % 3 == 0 ? 1.0f : far ? 1.0000005f : 1.0f + 0.02f * static_cast<float>(trial % 7);
         const Ray ray = makeRay(random, s);
         Field f;
         for (int k = 0; k < 40; ++k) {
             Vector3 centre = ray.origin;
-            centre.addScaled(ray.direction, in(random) + 9.0f);
-            centre += Vector3(in(random), in(random), in(random)).scaled(0.1f);
+            centre.addScaled(ray.direction, far ? 12.0f * in(random) + 100.0f : in(random) + 9.0f);
+            centre += Vector3(in(random), in(random), in(random)).scaled(far ? 0.05f : 0.1f);
             const float r = grazingRadius(centre, ray, static_cast<int>(random() % 7) - 3);
             f.spheres.push_back(std::make_unique<Sphere>(centre, r));
         }

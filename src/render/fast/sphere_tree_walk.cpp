@@ -70,6 +70,46 @@ RT_LANE_INLINE std::uint32_t reachedChildren(const SphereTree::WideNode& node, c
     return bits;
 }
 
+// Which of the node's boxes a query within a fixed limit may reach.
+template <int N>
+RT_LANE_INLINE std::uint32_t reachedWithin(const SphereTree::WideNode& node, const tree_ray::WithinBox& w) {
+#ifdef RT_SIMD_LANES
+    if constexpr (N > 1) {
+        using L = Lanes<N>;
+        std::uint32_t bits = 0;
+        for (int g = 0; g < 8; g += N) {
+            typename L::F lo[3], hi[3];
+            for (int c = 0; c < 3; ++c) {
+                lo[c] = L::load(node.lo[c] + g);
+                hi[c] = L::load(node.hi[c] + g);
+            }
+            const typename L::M reached = tree_ray::reachesWithin(lo, hi, w);
+#if defined(__SSE2__)
+            for (int q = 0; q < N; q += 4) {
+                __m128i quarter;
+                std::memcpy(&quarter, reinterpret_cast<const char*>(&reached) + q * sizeof(float), sizeof quarter);
+                bits |= static_cast<std::uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(quarter))) << (g + q);
+            }
+#else
+            for (int l = 0; l < N; ++l) bits |= (reached[l] != 0 ? 1u : 0u) << (g + l);
+#endif
+        }
+        return bits & node.used;
+    }
+#endif
+    std::uint32_t bits = 0;
+    for (int i = 0; i < 8; ++i) {
+        if ((node.used >> i & 1u) == 0) continue;
+        float lo[3], hi[3];
+        for (int c = 0; c < 3; ++c) {
+            lo[c] = node.lo[c][i];
+            hi[c] = node.hi[c][i];
+        }
+        if (tree_ray::reachesWithin(lo, hi, w)) bits |= 1u << i;
+    }
+    return bits;
+}
+
 // hit gains members begin to end - 1 but those left out: in vector registers
 // when none is.
 void addMembers(const Walk& w, std::int32_t begin, std::int32_t end, const Ray& ray, Hit& hit,
@@ -127,10 +167,13 @@ RT_LANE_INLINE bool walkOccludes(const Walk& w, const TreeRay& r, const Ray& ray
     std::int32_t depth = 0;
     stack[depth++] = 0;
     float bounds[8];
+    tree_ray::WithinBox within;
+    const bool simple = tree_ray::prepareWithin(r, w.largest, maxDistance, within);
     while (depth > 0) {
         const SphereTree::WideNode& node = w.wide[stack[--depth]];
-        for (std::uint32_t bits = reachedChildren<N>(node, r, w.largest, maxDistance, bounds); bits != 0;
-             bits &= bits - 1) {
+        const std::uint32_t reached = simple ? reachedWithin<N>(node, within)
+                                             : reachedChildren<N>(node, r, w.largest, maxDistance, bounds);
+        for (std::uint32_t bits = reached; bits != 0; bits &= bits - 1) {
             const int i = __builtin_ctz(bits);
             if (node.count[i] == 0) {
                 stack[depth++] = node.first[i];

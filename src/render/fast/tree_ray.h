@@ -282,4 +282,49 @@ inline __attribute__((always_inline)) bool reachesBox(const SphereTree::Box& box
     return reaches(lo, hi, r, largest, limit, bound);
 }
 
+// For a query with a fixed limit T (is anything met in [0, T)?), a simpler
+// box test. A sphere met within T has t >= (s - K') a - r, so its centre's
+// a is at most aMax = (T + r) / steep, and the ray's line then passes
+// within K aMax + 2e r of its box: each box is grown by that one figure
+// (and 1e-6 of the origin's, above the rounding of origin ± growth), and
+// the line must enter it at a distance in [0, aMax] (up to 1e-5 of the
+// figures).
+struct WithinBox {
+    float low[3];   // origin + growth
+    float high[3];  // origin - growth
+    float inverse[3];
+    float reach;  // aMax
+};
+
+// False when the figures would not be finite, or the cone is too wide for
+// the growth to be worth it: the query then tests boxes one by one.
+inline bool prepareWithin(const TreeRay& r, float largest, float limit, WithinBox& w) {
+    if (r.far || r.wide || !(r.steep > 0.25f)) return false;
+    const double reach = (static_cast<double>(limit) * (1.0 + 1e-5) + largest) / r.steep * (1.0 + 1e-5);
+    if (!(reach <= FARTHEST)) return false;
+    const double growth = (r.widening * reach + 2.0 * r.rounding * largest) * (1.0 + 1e-5);
+    for (int c = 0; c < 3; ++c) {
+        const double g = growth + 1e-6 * std::fabs(r.origin[c]) + 1e-30;
+        w.low[c] = static_cast<float>(r.origin[c] + g);
+        w.high[c] = static_cast<float>(r.origin[c] - g);
+        w.inverse[c] = r.inverse[c];
+    }
+    w.reach = static_cast<float>(reach);
+    return true;
+}
+
+template <class T>
+inline __attribute__((always_inline)) auto reachesWithin(const T lo[3], const T hi[3], const WithinBox& w) {
+    T enter = laneSplat<T>(-INFINITY);
+    T leave = laneSplat<T>(INFINITY);
+    for (int c = 0; c < 3; ++c) {
+        const T a = (lo[c] - w.low[c]) * w.inverse[c];
+        const T b = (hi[c] - w.high[c]) * w.inverse[c];
+        enter = laneMax(enter, laneMin(a, b));
+        leave = laneMin(leave, laneMax(a, b));
+    }
+    const T slack = 1e-5f * (laneAbs(enter) + w.reach);
+    return (enter <= leave) & (leave >= -slack) & (enter <= w.reach + slack);
+}
+
 }  // namespace tree_ray
