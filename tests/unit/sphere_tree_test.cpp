@@ -289,7 +289,9 @@ TEST(SphereTree, BoxTestsPassEverySphereTheRayMeets) {
         missed += !tree_ray::reachesBox(box, prepared, largest, t, bound);
         tree_ray::WithinBox within;
         if (tree_ray::prepareWithin(prepared, largest, std::nextafter(t, INFINITY), within)) {
-            missed += !tree_ray::reachesWithin(box.lo, box.hi, within);
+            float lo[3], hi[3];
+            for (int c = 0; c < 3; ++c) lo[c] = box.lo[c] - prepared.origin[c], hi[c] = box.hi[c] - prepared.origin[c];
+            missed += !tree_ray::reachesWithin(lo, hi, within);
         }
     }
     EXPECT_GT(met, 50000);

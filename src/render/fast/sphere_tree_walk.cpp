@@ -26,11 +26,11 @@ struct Walk {
     float largest;
 };
 
-// Which of the node's boxes the ray may reach within limit, a bit each, and
-// each one's bound: lane by lane the one-box test, so the same answers.
-template <int N>
-RT_LANE_INLINE std::uint32_t reachedChildren(const SphereTree::WideNode& node, const TreeRay& r, float largest,
-                                            float limit, float* bounds) {
+// A bit for each of the node's boxes that test(lo, hi, first) passes, the
+// boxes taken from the ray's origin, N lanes at a time from box `first`
+// (or one at a time).
+template <int N, class Test>
+RT_LANE_INLINE std::uint32_t passedBoxes(const SphereTree::WideNode& node, const TreeRay& r, Test&& test) {
 #ifdef RT_SIMD_LANES
     if constexpr (N > 1) {
         using L = Lanes<N>;
@@ -41,9 +41,7 @@ RT_LANE_INLINE std::uint32_t reachedChildren(const SphereTree::WideNode& node, c
                 lo[c] = L::load(node.lo[c] + g) - r.origin[c];
                 hi[c] = L::load(node.hi[c] + g) - r.origin[c];
             }
-            typename L::F bound;
-            const typename L::M reached = tree_ray::reaches(lo, hi, r, largest, limit, bound);
-            std::memcpy(bounds + g, &bound, sizeof bound);
+            const typename L::M reached = test(lo, hi, g);
 #if defined(__SSE2__)
             for (int q = 0; q < N; q += 4) {
                 __m128i quarter;
@@ -65,49 +63,32 @@ RT_LANE_INLINE std::uint32_t reachedChildren(const SphereTree::WideNode& node, c
             lo[c] = node.lo[c][i] - r.origin[c];
             hi[c] = node.hi[c][i] - r.origin[c];
         }
-        if (tree_ray::reaches(lo, hi, r, largest, limit, bounds[i])) bits |= 1u << i;
+        if (test(lo, hi, i)) bits |= 1u << i;
     }
     return bits;
 }
 
+// Which of the node's boxes the ray may reach within limit, a bit each, and
+// each one's bound: lane by lane the one-box test, so the same answers.
+template <int N>
+RT_LANE_INLINE std::uint32_t reachedChildren(const SphereTree::WideNode& node, const TreeRay& r, float largest,
+                                            float limit, float* bounds) {
+    // Always inlined, so that it is built for the vector code's CPU.
+    return passedBoxes<N>(node, r, [&](const auto* lo, const auto* hi, int first) __attribute__((always_inline)) {
+        auto bound = lo[0];
+        const auto reached = tree_ray::reaches(lo, hi, r, largest, limit, bound);
+        std::memcpy(bounds + first, &bound, sizeof bound);
+        return reached;
+    });
+}
+
 // Which of the node's boxes a query within a fixed limit may reach.
 template <int N>
-RT_LANE_INLINE std::uint32_t reachedWithin(const SphereTree::WideNode& node, const tree_ray::WithinBox& w) {
-#ifdef RT_SIMD_LANES
-    if constexpr (N > 1) {
-        using L = Lanes<N>;
-        std::uint32_t bits = 0;
-        for (int g = 0; g < 8; g += N) {
-            typename L::F lo[3], hi[3];
-            for (int c = 0; c < 3; ++c) {
-                lo[c] = L::load(node.lo[c] + g);
-                hi[c] = L::load(node.hi[c] + g);
-            }
-            const typename L::M reached = tree_ray::reachesWithin(lo, hi, w);
-#if defined(__SSE2__)
-            for (int q = 0; q < N; q += 4) {
-                __m128i quarter;
-                std::memcpy(&quarter, reinterpret_cast<const char*>(&reached) + q * sizeof(float), sizeof quarter);
-                bits |= static_cast<std::uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(quarter))) << (g + q);
-            }
-#else
-            for (int l = 0; l < N; ++l) bits |= (reached[l] != 0 ? 1u : 0u) << (g + l);
-#endif
-        }
-        return bits & node.used;
-    }
-#endif
-    std::uint32_t bits = 0;
-    for (int i = 0; i < 8; ++i) {
-        if ((node.used >> i & 1u) == 0) continue;
-        float lo[3], hi[3];
-        for (int c = 0; c < 3; ++c) {
-            lo[c] = node.lo[c][i];
-            hi[c] = node.hi[c][i];
-        }
-        if (tree_ray::reachesWithin(lo, hi, w)) bits |= 1u << i;
-    }
-    return bits;
+RT_LANE_INLINE std::uint32_t reachedWithin(const SphereTree::WideNode& node, const TreeRay& r,
+                                           const tree_ray::WithinBox& w) {
+    return passedBoxes<N>(node, r, [&](const auto* lo, const auto* hi, int) __attribute__((always_inline)) {
+        return tree_ray::reachesWithin(lo, hi, w);
+    });
 }
 
 // hit gains members begin to end - 1 but those left out: in vector registers
@@ -171,7 +152,7 @@ RT_LANE_INLINE bool walkOccludes(const Walk& w, const TreeRay& r, const Ray& ray
     const bool simple = tree_ray::prepareWithin(r, w.largest, maxDistance, within);
     while (depth > 0) {
         const SphereTree::WideNode& node = w.wide[stack[--depth]];
-        const std::uint32_t reached = simple ? reachedWithin<N>(node, within)
+        const std::uint32_t reached = simple ? reachedWithin<N>(node, r, within)
                                              : reachedChildren<N>(node, r, w.largest, maxDistance, bounds);
         for (std::uint32_t bits = reached; bits != 0; bits &= bits - 1) {
             const int i = __builtin_ctz(bits);

@@ -289,13 +289,11 @@ inline __attribute__((always_inline)) bool reachesBox(const SphereTree::Box& box
 // For a query with a fixed limit T (is anything met in [0, T)?), a simpler
 // box test. A sphere met within T has t >= (s - K') a - r, so its centre's
 // a is at most aMax = (T + r) / steep, and the ray's line then passes
-// within K aMax + 2e r of its box: each box is grown by that one figure
-// (and 1e-6 of the origin's, above the rounding of origin ± growth), and
+// within K aMax + 2e r of its box: each box is grown by that one figure, and
 // the line must enter it at a distance in [0, aMax] (up to 1e-5 of the
-// figures).
+// figures); the rounding is that of the one-box test.
 struct WithinBox {
-    float low[3];   // origin + growth
-    float high[3];  // origin - growth
+    float growth;
     float inverse[3];
     float reach;  // aMax
 };
@@ -306,24 +304,20 @@ inline bool prepareWithin(const TreeRay& r, float largest, float limit, WithinBo
     if (r.far || r.wide || !(r.steep > 0.25f)) return false;
     const double reach = (static_cast<double>(limit) * (1.0 + 1e-5) + largest) / r.steep * (1.0 + 1e-5);
     if (!(reach <= FARTHEST)) return false;
-    const double growth = (r.widening * reach + 2.0 * r.rounding * largest) * (1.0 + 1e-5);
-    for (int c = 0; c < 3; ++c) {
-        const double g = growth + 1e-6 * std::fabs(r.origin[c]) + 1e-30;
-        w.low[c] = static_cast<float>(r.origin[c] + g);
-        w.high[c] = static_cast<float>(r.origin[c] - g);
-        w.inverse[c] = r.inverse[c];
-    }
+    w.growth = static_cast<float>((r.widening * reach + 2.0 * r.rounding * largest) * (1.0 + 1e-5));
+    for (int c = 0; c < 3; ++c) w.inverse[c] = r.inverse[c];
     w.reach = static_cast<float>(reach);
     return true;
 }
 
+// A box lo to hi, from the ray's origin.
 template <class T>
 inline __attribute__((always_inline)) auto reachesWithin(const T lo[3], const T hi[3], const WithinBox& w) {
     T enter = laneSplat<T>(-INFINITY);
     T leave = laneSplat<T>(INFINITY);
     for (int c = 0; c < 3; ++c) {
-        const T a = (lo[c] - w.low[c]) * w.inverse[c];
-        const T b = (hi[c] - w.high[c]) * w.inverse[c];
+        const T a = (lo[c] - w.growth) * w.inverse[c];
+        const T b = (hi[c] + w.growth) * w.inverse[c];
         enter = laneMax(enter, laneMin(a, b));
         leave = laneMin(leave, laneMax(a, b));
     }
