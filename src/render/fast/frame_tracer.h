@@ -140,6 +140,8 @@ private:
                             const std::int32_t* indices, std::int32_t count) const;
     void addPrimaryTreeHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n,
                             const Search& s) const;
+    // hit gains the tree's spheres of the search along one ray.
+    void addTreeHit(const Ray& ray, Hit& hit, const Search& s) const;
     void shade(std::int32_t index, const Vector3& direction, const Vector3& point, Vector3& colourOut,
                int depth) const;
 

@@ -214,13 +214,7 @@ void FrameTracer::addPrimaryTreeHits(const Vector3& origin, const HintedDirectio
         float limit = 0.0f;
         for (std::int32_t k = k0; k < k0 + m; ++k) limit = std::max(limit, hits[k].distance);
         if (originFar || !SphereTree::BundleWalk::fits(bundle)) {
-            for (std::int32_t k = k0; k < k0 + m; ++k) {
-                const Ray ray(origin, rays[k].direction);
-                // A search that is not strict lets the left-out spheres in
-                // again for a ray the boxes cannot bound.
-                const bool all = s.leaveOut != nullptr && !s.strict && !SphereTree::bounds(ray);
-                tree_.addNearest(ray, hits[k], all ? nullptr : s.leaveOut);
-            }
+            for (std::int32_t k = k0; k < k0 + m; ++k) addTreeHit(Ray(origin, rays[k].direction), hits[k], s);
             continue;
         }
         SphereTree::BundleWalk walk(tree_, origin, bundle);
@@ -246,11 +240,14 @@ void FrameTracer::addHitsMany(const RayArrays& rays, std::int32_t first, std::in
     const Search s = search(subset);
     addListedHits(rays, first, n, hits, s.listed, s.count);
     if (!s.tree) return;
-    for (std::int32_t r = first; r < first + n; ++r) {
-        const Ray ray = rays.ray(r);
-        const bool all = s.leaveOut != nullptr && !s.strict && !SphereTree::bounds(ray);
-        tree_.addNearest(ray, hits[r], all ? nullptr : s.leaveOut);
-    }
+    for (std::int32_t r = first; r < first + n; ++r) addTreeHit(rays.ray(r), hits[r], s);
+}
+
+// A search that is not strict lets the left-out spheres in again for a ray
+// the boxes cannot bound, which then scans them all at once.
+void FrameTracer::addTreeHit(const Ray& ray, Hit& hit, const Search& s) const {
+    const bool all = s.leaveOut != nullptr && !s.strict && !SphereTree::bounds(ray);
+    tree_.addNearest(ray, hit, all ? nullptr : s.leaveOut);
 }
 
 void FrameTracer::makeHints(const Vector3& origin, HintedDirection* rays, std::int32_t count) const {

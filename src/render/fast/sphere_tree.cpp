@@ -384,20 +384,24 @@ SphereTree::BundleWalk::BundleWalk(const SphereTree& tree, const Vector3& apex, 
 // grown box, less (1 - s) times the farthest distance; all in double, with
 // 1e-9 of the cosine and 1e-5 of the figures, far above their rounding.
 bool SphereTree::BundleWalk::reaches(const Box& box, double& bound) const {
-    double middle[3];
     double rho2 = 0.0;
     double distance2 = 0.0;
     double along = 0.0;
     double gap2 = 0.0;
+    double offset = 0.0;  // of the middle from the wedge's plane
+    double extent = 0.0;  // of the box across that plane, about its middle
     for (int c = 0; c < 3; ++c) {
         const double lo = static_cast<double>(box.lo[c]) - apex_[c];
         const double hi = static_cast<double>(box.hi[c]) - apex_[c];
-        middle[c] = 0.5 * (lo + hi);
-        rho2 += 0.25 * (hi - lo) * (hi - lo);
-        distance2 += middle[c] * middle[c];
-        along += axis_[c] * middle[c];
+        const double middle = 0.5 * (lo + hi);
+        const double half = 0.5 * (hi - lo);
+        rho2 += half * half;
+        distance2 += middle * middle;
+        along += axis_[c] * middle;
         const double gap = std::max(std::max(lo, -hi), 0.0);
         gap2 += gap * gap;
+        offset += normal_[c] * middle;
+        extent += std::fabs(normal_[c]) * half;
     }
     const double distance = std::sqrt(distance2);
     const double rho = std::sqrt(rho2);
@@ -407,12 +411,6 @@ bool SphereTree::BundleWalk::reaches(const Box& box, double& bound) const {
     bound = std::sqrt(gap2) - 1.7320509 * grow - shrink_ * farthest - 1e-5 * (farthest + tree_.largest_);
     // The wedge: the box's nearest point to the plane must lie within
     // the largest radius plus (K + spread) times its distance of it.
-    double offset = 0.0;
-    double extent = 0.0;
-    for (int c = 0; c < 3; ++c) {
-        offset += normal_[c] * middle[c];
-        extent += std::fabs(normal_[c]) * 0.5 * (static_cast<double>(box.hi[c]) - box.lo[c]);
-    }
     if (std::fabs(offset) - extent > wedgeReach(tree_.largest_, farthest)) return false;
     if (!(distance > reach)) return true;  // the apex in the ball, or figures that are not finite
     // cos(angle to the middle) >= cos(angle + spanned), in cosines.

@@ -230,6 +230,9 @@ SphereTree::Bundle SphereTree::bundleOf(std::int32_t count, DirectionAt directio
         n2 = cross(unit);
     }
     for (double& n : b.normal) n /= std::sqrt(n2);
+    // Least and most that keep a NaN, so that the bundle fails fits().
+    const auto lesser = [](double v, double least) { return v < least || v != v ? v : least; };
+    const auto greater = [](double v, double most) { return v > most || v != v ? v : most; };
     double least = 1.0;
     b.shortest = INFINITY;
     b.longest = 0.0;
@@ -239,13 +242,10 @@ SphereTree::Bundle SphereTree::bundleOf(std::int32_t count, DirectionAt directio
         wide(k, d);
         const double squared = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
         const double root = std::sqrt(squared);
-        const double cosine = (b.axis[0] * d[0] + b.axis[1] * d[1] + b.axis[2] * d[2]) / root;
-        const double sine = std::fabs(b.normal[0] * d[0] + b.normal[1] * d[1] + b.normal[2] * d[2]) / root;
-        // NaN is kept, so that the bundle fails fits().
-        least = cosine < least || cosine != cosine ? cosine : least;
-        b.spread = sine > b.spread || sine != sine ? sine : b.spread;
-        b.shortest = squared < b.shortest || squared != squared ? squared : b.shortest;
-        b.longest = squared > b.longest || squared != squared ? squared : b.longest;
+        least = lesser((b.axis[0] * d[0] + b.axis[1] * d[1] + b.axis[2] * d[2]) / root, least);
+        b.spread = greater(std::fabs(b.normal[0] * d[0] + b.normal[1] * d[1] + b.normal[2] * d[2]) / root, b.spread);
+        b.shortest = lesser(squared, b.shortest);
+        b.longest = greater(squared, b.longest);
     }
     b.angle = std::acos(least) + 1e-6;
     // Far above the rounding of the double figures above.
