@@ -341,6 +341,39 @@ TEST(SphereTree, TiesGoToTheSphereAddedFirst) {
     }
 }
 
+// Very long rays on a grid of whole numbers: tca has few bits, so its
+// square rounds to itself and many spheres are met at exactly 0. Among
+// those ties the first added must win, with twins spread over the tree.
+TEST(SphereTree, LongRaysTiedAtZeroGoToTheSphereAddedFirst) {
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> cell(-12, 12);
+    std::uniform_int_distribution<int> step(-3, 3);
+    Field f;
+    for (int k = 0; k < 3000; ++k) {
+        const bool twin = k > 0 && random() % 4 == 0;
+        const Vector3 centre = twin ? f.spheres[random() % static_cast<unsigned>(k)]->centre
+                                    : Vector3(static_cast<float>(cell(random)), static_cast<float>(cell(random)),
+                                              static_cast<float>(cell(random)));
+        f.spheres.push_back(std::make_unique<Sphere>(centre, 0.25f * static_cast<float>(1 + random() % 3)));
+    }
+    f.refresh();
+    SphereTree tree;
+    tree.update(f.records.data(), static_cast<std::int32_t>(f.records.size()));
+    int differing = 0, tiedAtZero = 0;
+    for (int k = 0; k < 3000; ++k) {
+        const float scale = std::ldexp(1.0f, 12 + static_cast<int>(random() % 28));
+        const Vector3 d(static_cast<float>(step(random)) * scale, static_cast<float>(step(random)) * scale,
+                        static_cast<float>(1 + random() % 3) * scale);
+        const Ray ray(Vector3(static_cast<float>(cell(random)), static_cast<float>(cell(random)), -20.0f), d);
+        differing += nearestDiffers(tree, f, ray);
+        int zeros = 0;
+        for (const ShapeRecord& r : f.records) zeros += r.intersect(ray) == 0.0f;
+        tiedAtZero += zeros > 1;
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(tiedAtZero, 1000);
+}
+
 // A tree kept through rounds of ever larger moves (refitted, or built anew
 // when its boxes grew too wide) answers as one scan of the moved spheres.
 TEST(SphereTree, AKeptTreeFollowsMovedSpheres) {

@@ -193,8 +193,10 @@ void SphereTree::addNearestAhead(const Ray& ray, Hit& hit) const {
             for (int c = 0; c < 3; ++c) lo[c] = node.box.lo[c] - o[c], hi[c] = node.box.hi[c] - o[c];
             open = cone.reaches(lo, hi, largest_, hit.distance);
         }
+        const Span& span = spans_[static_cast<std::size_t>(at)];
+        // At distance 0 only a tie with an earlier shape is nearer.
+        if (hit.distance == 0.0f && span.least > hit.index) open = false;
         if (open) {
-            const Span& span = spans_[static_cast<std::size_t>(at)];
             const bool whole = coned ? span.end - span.begin <= SCAN_WHOLE : nearest > slack && farthest < reach - slack;
             if (whole || node.count > 0) {
                 scan_.addNearest(ray, hit, span.begin, span.end);
@@ -218,6 +220,17 @@ void SphereTree::build() {
     spans_.reserve(nodes_.capacity());
     if (n > 0) buildNode(0, static_cast<std::int32_t>(n), 0);
     for (std::size_t k = 0; k < n; ++k) slot_[static_cast<std::size_t>(members_[k].index)] = static_cast<std::int32_t>(k);
+    for (std::size_t k = nodes_.size(); k-- > 0;) {
+        const Node& node = nodes_[k];
+        Span& span = spans_[k];
+        if (node.count > 0) {
+            for (std::int32_t m = span.begin; m < span.end; ++m) {
+                span.least = std::min(span.least, members_[static_cast<std::size_t>(m)].index);
+            }
+        } else {
+            span.least = std::min(spans_[k + 1].least, spans_[static_cast<std::size_t>(node.start)].least);
+        }
+    }
     refit();
     builtCost_ = boxCost();
     buildWide();
@@ -228,7 +241,7 @@ void SphereTree::build() {
 std::int32_t SphereTree::buildNode(std::int32_t begin, std::int32_t end, std::int32_t depth) {
     const auto at = static_cast<std::int32_t>(nodes_.size());
     nodes_.push_back(Node{Box{}, begin, end - begin});
-    spans_.push_back({begin, end});
+    spans_.push_back({begin, end, INT32_MAX});
     if (end - begin <= LEAF_SIZE || depth >= MAX_DEPTH) return at;
     float lo[3] = {INFINITY, INFINITY, INFINITY};
     float hi[3] = {-INFINITY, -INFINITY, -INFINITY};

@@ -191,6 +191,7 @@ private:
     std::vector<std::int32_t> slot_;  // shape index -> member, or -1
     struct Span {
         std::int32_t begin, end;
+        std::int32_t least;  // the least shape index among them
     };
     std::vector<Span> spans_;  // by node: the range of its members
     SphereScan scan_;          // the members in leaf order, for rays the boxes cannot bound
