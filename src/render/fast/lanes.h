@@ -35,6 +35,12 @@ inline bool cpuHasAvx2() {
     static const bool has = __builtin_cpu_supports("avx2");
     return has;
 }
+// With FMA as well, for the one kernel that needs a product's exact error.
+#define RT_AVX2_FMA_FUNCTION __attribute__((target("avx2,fma")))
+inline bool cpuHasAvx2Fma() {
+    static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    return has;
+}
 #endif
 
 // The vector types of N lanes (GCC takes no vector size that depends on a

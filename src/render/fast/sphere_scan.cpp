@@ -6,6 +6,10 @@
 #include "geometry/sphere.h"
 #include "render/fast/lanes.h"
 
+#if defined(RT_SIMD_LANES) && defined(RT_AVX2_COPIES)
+#include <immintrin.h>
+#endif
+
 namespace {
 
 constexpr std::int32_t PAD = 8;  // the widest group of lanes
@@ -42,6 +46,72 @@ RT_LANE_INLINE void scan(const float* xs, const float* ys, const float* zs, cons
     if (!L::any(found)) return;
     for (int l = 0; l < N; ++l) keepNearer(hit, best[l], bestIndex[l]);
 }
+
+#ifdef RT_AVX2_COPIES
+// For rays whose distances are mostly the rounding of d2, a first look at
+// A = tca alone. A distance t = fl(A - sq) in [0, T] needs A - T' <= sq <= A,
+// T' = T (1 + 2^-20) + 2^-140 (for A >= 2^-20 no negative difference rounds
+// to -0); then q = r² - d2 lies within 2^-51 of [(A - T')², A²] (sq and q
+// each rounded once), so the float Z = -d2 lies in [A² - r² - C', A² - r² +
+// 2^-50 A²], C' = 2AT' + 2^-50 A². Write A² = P + E, P the float square and
+// E its exact error (one fused multiply-add). While C = r² + C' is below a
+// quarter of P's unit in the last place, no float but P can lie there (E is
+// within half a unit of 0), so Z = P needs r² - 2^-50 A² <= E <= C. The
+// float bounds below keep 2^-16 of r² and C and 2^-40 of P for their own
+// rounding; 2^-26 P is at most a quarter unit. Lanes outside 2^-20 <= A <=
+// 2^60, where E could underflow or P overflow, are never passed over.
+RT_AVX2_FMA_FUNCTION void scanLongAvx2(const float* xs, const float* ys, const float* zs, const float* radiiSquared,
+                                       const std::int32_t* indexes, std::int32_t begin, std::int32_t end,
+                                       const Ray& ray, Hit& hit) {
+    using L = Lanes<8>;
+    using F = typename L::F;
+    using D = typename L::D;
+    using M = typename L::M;
+    const typename L::V origin = L::splat(ray.origin);
+    const typename L::V direction = L::splat(ray.direction);
+    F best = L::splat(hit.distance);
+    M bestIndex = L::splatIndex(hit.index);
+    M found{};
+    float limit = hit.distance;
+    F slack{};  // 2 T' (1 + 2^-16), rounded up
+    const auto setLimit = [&](float t) {
+        limit = t;
+        const double twice = (static_cast<double>(t) * (1.0 + 0x1p-20) + 0x1p-140) * 2.0 * (1.0 + 0x1p-16);
+        slack = L::splat(std::nextafter(static_cast<float>(twice), INFINITY));
+    };
+    setLimit(limit);
+    for (std::int32_t k = begin; k < end; k += 8) {
+        const std::int32_t at = std::min(k, end - 8);
+        const typename L::V toCentre = L::minus({L::load(xs + at), L::load(ys + at), L::load(zs + at)}, origin);
+        const F tca = L::dot(toCentre, direction);
+        const F radiusSquared = L::load(radiiSquared + at);
+        const F square = tca * tca;
+        const F error = (F)_mm256_fmsub_ps((__m256)tca, (__m256)tca, (__m256)square);
+        const F spare = square * 0x1p-40f;
+        const F most = (radiusSquared + tca * slack) * (1.0f + 0x1p-16f) + spare;
+        const F least = radiusSquared * (1.0f - 0x1p-16f) - spare;
+        const M looked = (tca >= 0x1p-20f) & (tca <= 0x1p60f) & (most < square * 0x1p-26f);
+        const M passed = (tca < 0.0f) | (looked & ((error < least) | (error > most)));
+        if (!L::any(~passed)) continue;
+        const D tcaWide = L::wide(tca);
+        const F d2 = L::narrow(L::wide(L::dot(toCentre, toCentre)) - tcaWide * tcaWide);
+        const M reached = ~(tca < 0.0f) & ~(d2 > radiusSquared);
+        if (!L::any(reached)) continue;
+        const F t = L::narrow(tcaWide - L::sqrt(L::wide(radiusSquared) - L::wide(d2)));
+        const M index = L::loadIndexes(indexes + at);
+        const M accept = reached & (t >= 0.0f) & ((t < best) | ((t == best) & (index < bestIndex)));
+        if (!L::any(accept)) continue;
+        best = accept ? t : best;
+        bestIndex = accept ? index : bestIndex;
+        found |= accept;
+        float nearest = limit;
+        for (int l = 0; l < 8; ++l) nearest = std::min(nearest, best[l]);
+        if (nearest < limit) setLimit(nearest);
+    }
+    if (!L::any(found)) return;
+    for (int l = 0; l < 8; ++l) keepNearer(hit, best[l], bestIndex[l]);
+}
+#endif
 
 template <int N>
 RT_LANE_INLINE bool within(const float* xs, const float* ys, const float* zs, const float* radiiSquared,
@@ -129,6 +199,16 @@ void SphereScan::addNearest(const Ray& ray, Hit& hit, std::int32_t begin, std::i
         keepNearer(hit, sphereDistance(Vector3(x_[at], y_[at], z_[at]), radiusSquared_[at], ray), index_[at]);
     }
 #endif
+}
+
+void SphereScan::addNearestLong(const Ray& ray, Hit& hit, std::int32_t begin, std::int32_t end) const {
+#if defined(RT_SIMD_LANES) && defined(RT_AVX2_COPIES)
+    if (begin < end && cpuHasAvx2Fma()) {
+        return scanLongAvx2(x_.data(), y_.data(), z_.data(), radiusSquared_.data(), index_.data(), begin,
+                            std::max(end, begin + PAD), ray, hit);
+    }
+#endif
+    addNearest(ray, hit, begin, end);
 }
 
 bool SphereScan::anyWithin(const Ray& ray, float maxDistance, std::int32_t begin, std::int32_t end) const {

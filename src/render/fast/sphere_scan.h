@@ -21,6 +21,10 @@ public:
     // spheres begin to end - 1, and maybe of some of the spheres after
     // them: the sphere test of the model, lane by lane, so the same bits.
     void addNearest(const Ray& ray, Hit& hit, std::int32_t begin, std::int32_t end) const;
+    // The same answer, for rays whose distances are mostly rounding: a first
+    // look at tca alone passes over spheres whose d2 no float could bring
+    // within the nearest distance so far.
+    void addNearestLong(const Ray& ray, Hit& hit, std::int32_t begin, std::int32_t end) const;
     // Whether one of spheres begin to end - 1 (or of some after them) is met
     // at a distance in [0, maxDistance).
     bool anyWithin(const Ray& ray, float maxDistance, std::int32_t begin, std::int32_t end) const;

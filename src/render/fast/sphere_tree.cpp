@@ -154,7 +154,7 @@ void SphereTree::addNearestAhead(const Ray& ray, Hit& hit) const {
         finite = finite && std::isfinite(d[c]);
         longest = std::max(longest, std::fabs(d[c]));
     }
-    if (!near) return scan_.addNearest(ray, hit, 0, scan_.size());
+    if (!near) return scan_.addNearestLong(ray, hit, 0, scan_.size());
     // From a finite origin along a direction that is not, tca is infinite or
     // NaN: below 0, or a distance of inf - inf or NaN, never accepted.
     if (!finite) return;
@@ -199,7 +199,7 @@ void SphereTree::addNearestAhead(const Ray& ray, Hit& hit) const {
         if (open) {
             const bool whole = coned ? span.end - span.begin <= SCAN_WHOLE : nearest > slack && farthest < reach - slack;
             if (whole || node.count > 0) {
-                scan_.addNearest(ray, hit, span.begin, span.end);
+                scan_.addNearestLong(ray, hit, span.begin, span.end);
             } else {
                 stack[depth++] = node.start;
                 at += 1;
