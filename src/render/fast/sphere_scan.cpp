@@ -15,6 +15,33 @@ namespace {
 constexpr std::int32_t PAD = 8;  // the widest group of lanes
 
 #ifdef RT_SIMD_LANES
+// Each lane's least (distance, index) pair so far, from the hit's.
+template <int N>
+struct NearestLanes {
+    using L = Lanes<N>;
+    typename L::F best;
+    typename L::M index;
+    typename L::M found{};
+
+    RT_LANE_INLINE explicit NearestLanes(const Hit& hit) : best(L::splat(hit.distance)), index(L::splatIndex(hit.index)) {}
+
+    // Keeps the accepted distances of the reached lanes; whether there were any.
+    RT_LANE_INLINE bool keep(typename L::M reached, typename L::F t, typename L::M candidate) {
+        const typename L::M accept = reached & (t >= 0.0f) & ((t < best) | ((t == best) & (candidate < index)));
+        if (!L::any(accept)) return false;
+        best = accept ? t : best;
+        index = accept ? candidate : index;
+        found |= accept;
+        return true;
+    }
+
+    // Most leaves of a tree hold nothing nearer: then no lane need be looked at.
+    RT_LANE_INLINE void into(Hit& hit) const {
+        if (!L::any(found)) return;
+        for (int l = 0; l < N; ++l) keepNearer(hit, best[l], index[l]);
+    }
+};
+
 // Spheres begin to end - 1, N at a time, end - begin at least N; a short
 // last group takes the N spheres before end, testing some a second time,
 // which changes nothing.
@@ -27,24 +54,15 @@ RT_LANE_INLINE void scan(const float* xs, const float* ys, const float* zs, cons
     using M = typename L::M;
     const typename L::V origin = L::splat(ray.origin);
     const typename L::V direction = L::splat(ray.direction);
-    F best = L::splat(hit.distance);
-    M bestIndex = L::splatIndex(hit.index);
-    M found{};
+    NearestLanes<N> nearest(hit);
     for (std::int32_t k = begin; k < end; k += N) {
         const std::int32_t at = std::min(k, end - N);
         F t;
         const M reached = L::sphereDistance({L::load(xs + at), L::load(ys + at), L::load(zs + at)},
                                             L::load(radiiSquared + at), origin, direction, t);
-        if (!L::any(reached)) continue;
-        const M index = L::loadIndexes(indexes + at);
-        const M accept = reached & (t >= 0.0f) & ((t < best) | ((t == best) & (index < bestIndex)));
-        best = accept ? t : best;
-        bestIndex = accept ? index : bestIndex;
-        found |= accept;
+        if (L::any(reached)) nearest.keep(reached, t, L::loadIndexes(indexes + at));
     }
-    // Most leaves of a tree hold nothing nearer: then no lane need be looked at.
-    if (!L::any(found)) return;
-    for (int l = 0; l < N; ++l) keepNearer(hit, best[l], bestIndex[l]);
+    nearest.into(hit);
 }
 
 #ifdef RT_AVX2_COPIES
@@ -69,9 +87,7 @@ RT_AVX2_FMA_FUNCTION void scanLongAvx2(const float* xs, const float* ys, const f
     using M = typename L::M;
     const typename L::V origin = L::splat(ray.origin);
     const typename L::V direction = L::splat(ray.direction);
-    F best = L::splat(hit.distance);
-    M bestIndex = L::splatIndex(hit.index);
-    M found{};
+    NearestLanes<8> nearest(hit);
     float limit = hit.distance;
     F slack{};  // 2 T' (1 + 2^-16), rounded up
     const auto setLimit = [&](float t) {
@@ -98,18 +114,12 @@ RT_AVX2_FMA_FUNCTION void scanLongAvx2(const float* xs, const float* ys, const f
         const M reached = ~(tca < 0.0f) & ~(d2 > radiusSquared);
         if (!L::any(reached)) continue;
         const F t = L::narrow(tcaWide - L::sqrt(L::wide(radiusSquared) - L::wide(d2)));
-        const M index = L::loadIndexes(indexes + at);
-        const M accept = reached & (t >= 0.0f) & ((t < best) | ((t == best) & (index < bestIndex)));
-        if (!L::any(accept)) continue;
-        best = accept ? t : best;
-        bestIndex = accept ? index : bestIndex;
-        found |= accept;
-        float nearest = limit;
-        for (int l = 0; l < 8; ++l) nearest = std::min(nearest, best[l]);
-        if (nearest < limit) setLimit(nearest);
+        if (!nearest.keep(reached, t, L::loadIndexes(indexes + at))) continue;
+        float closest = limit;
+        for (int l = 0; l < 8; ++l) closest = std::min(closest, nearest.best[l]);
+        if (closest < limit) setLimit(closest);
     }
-    if (!L::any(found)) return;
-    for (int l = 0; l < 8; ++l) keepNearer(hit, best[l], bestIndex[l]);
+    nearest.into(hit);
 }
 #endif
 
