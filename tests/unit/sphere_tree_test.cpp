@@ -291,7 +291,7 @@ TEST(SphereTree, BoxTestsPassEverySphereTheRayMeets) {
         if (tree_ray::prepareWithin(prepared, largest, std::nextafter(t, INFINITY), within)) {
             float lo[3], hi[3];
             for (int c = 0; c < 3; ++c) lo[c] = box.lo[c] - prepared.origin[c], hi[c] = box.hi[c] - prepared.origin[c];
-            missed += !tree_ray::reachesWithin(lo, hi, within);
+            missed += !tree_ray::reachesWithin(lo, hi, prepared, within);
         }
     }
     EXPECT_GT(met, 50000);

@@ -220,17 +220,6 @@ void SphereTree::build() {
     spans_.reserve(nodes_.capacity());
     if (n > 0) buildNode(0, static_cast<std::int32_t>(n), 0);
     for (std::size_t k = 0; k < n; ++k) slot_[static_cast<std::size_t>(members_[k].index)] = static_cast<std::int32_t>(k);
-    for (std::size_t k = nodes_.size(); k-- > 0;) {
-        const Node& node = nodes_[k];
-        Span& span = spans_[k];
-        if (node.count > 0) {
-            for (std::int32_t m = span.begin; m < span.end; ++m) {
-                span.least = std::min(span.least, members_[static_cast<std::size_t>(m)].index);
-            }
-        } else {
-            span.least = std::min(spans_[k + 1].least, spans_[static_cast<std::size_t>(node.start)].least);
-        }
-    }
     refit();
     builtCost_ = boxCost();
     buildWide();
@@ -242,7 +231,12 @@ std::int32_t SphereTree::buildNode(std::int32_t begin, std::int32_t end, std::in
     const auto at = static_cast<std::int32_t>(nodes_.size());
     nodes_.push_back(Node{Box{}, begin, end - begin});
     spans_.push_back({begin, end, INT32_MAX});
-    if (end - begin <= LEAF_SIZE || depth >= MAX_DEPTH) return at;
+    if (end - begin <= LEAF_SIZE || depth >= MAX_DEPTH) {
+        for (std::int32_t m = begin; m < end; ++m) {
+            spans_.back().least = std::min(spans_.back().least, members_[static_cast<std::size_t>(m)].index);
+        }
+        return at;
+    }
     float lo[3] = {INFINITY, INFINITY, INFINITY};
     float hi[3] = {-INFINITY, -INFINITY, -INFINITY};
     for (std::int32_t k = begin; k < end; ++k) {
@@ -260,10 +254,12 @@ std::int32_t SphereTree::buildNode(std::int32_t begin, std::int32_t end, std::in
     const std::int32_t middle = begin + (end - begin) / 2;
     std::nth_element(members_.begin() + begin, members_.begin() + middle, members_.begin() + end,
                      [axis](const Member& a, const Member& b) { return (&a.centre.x)[axis] < (&b.centre.x)[axis]; });
-    buildNode(begin, middle, depth + 1);
+    const std::int32_t first = buildNode(begin, middle, depth + 1);
     const std::int32_t second = buildNode(middle, end, depth + 1);
     nodes_[static_cast<std::size_t>(at)].start = second;
     nodes_[static_cast<std::size_t>(at)].count = 0;
+    spans_[static_cast<std::size_t>(at)].least = std::min(spans_[static_cast<std::size_t>(first)].least,
+                                                          spans_[static_cast<std::size_t>(second)].least);
     return at;
 }
 

@@ -87,7 +87,7 @@ template <int N>
 RT_LANE_INLINE std::uint32_t reachedWithin(const SphereTree::WideNode& node, const TreeRay& r,
                                            const tree_ray::WithinBox& w) {
     return passedBoxes<N>(node, r, [&](const auto* lo, const auto* hi, int) __attribute__((always_inline)) {
-        return tree_ray::reachesWithin(lo, hi, w);
+        return tree_ray::reachesWithin(lo, hi, r, w);
     });
 }
 

@@ -164,6 +164,22 @@ inline __attribute__((always_inline)) M laneNot(M m) {
     return ~m;
 }
 
+// Where the ray's line enters and leaves the box lo to hi (from its
+// origin) grown by `grow` on every side, in distances along u; it misses
+// the grown box when enter > leave.
+template <class T, class G>
+inline __attribute__((always_inline)) void slabs(const T lo[3], const T hi[3], G grow, const TreeRay& r, T& enter,
+                                                 T& leave) {
+    enter = laneSplat<T>(-INFINITY);
+    leave = laneSplat<T>(INFINITY);
+    for (int c = 0; c < 3; ++c) {
+        const T a = (lo[c] - grow) * r.inverse[c];
+        const T b = (hi[c] + grow) * r.inverse[c];
+        enter = laneMax(enter, laneMin(a, b));
+        leave = laneMin(leave, laneMax(a, b));
+    }
+}
+
 // Whether a centre in the box (lo to hi, from the ray's origin) may give a
 // hit at a distance of at most limit: the centre must lie in the ball about
 // rho u of radius sqrt(r²/g + rho²), with rho = limit s / g. For the test's
@@ -233,14 +249,8 @@ inline __attribute__((always_inline)) auto reaches(const T lo[3], const T hi[3],
     farthest = laneMax(farthest, T{});
     const float pad = 2.0f * r.rounding * largest;
     const T grow = r.widening * farthest + pad;
-    T enter = laneSplat<T>(-INFINITY);
-    T leave = laneSplat<T>(INFINITY);
-    for (int c = 0; c < 3; ++c) {
-        const T a = (lo[c] - grow) * r.inverse[c];
-        const T b = (hi[c] + grow) * r.inverse[c];
-        enter = laneMax(enter, laneMin(a, b));
-        leave = laneMin(leave, laneMax(a, b));
-    }
+    T enter, leave;
+    slabs(lo, hi, grow, r, enter, leave);
     const T slack = 1e-5f * (laneAbs(enter) + laneAbs(nearest) + farthest + largest);
     bound = laneMax(enter - r.shrink * farthest, r.steep * nearest - r.spill * largest) - slack;
     if (r.wide) {
@@ -294,7 +304,6 @@ inline __attribute__((always_inline)) bool reachesBox(const SphereTree::Box& box
 // figures); the rounding is that of the one-box test.
 struct WithinBox {
     float growth;
-    float inverse[3];
     float reach;  // aMax
 };
 
@@ -305,22 +314,16 @@ inline bool prepareWithin(const TreeRay& r, float largest, float limit, WithinBo
     const double reach = (static_cast<double>(limit) * (1.0 + 1e-5) + largest) / r.steep * (1.0 + 1e-5);
     if (!(reach <= FARTHEST)) return false;
     w.growth = static_cast<float>((r.widening * reach + 2.0 * r.rounding * largest) * (1.0 + 1e-5));
-    for (int c = 0; c < 3; ++c) w.inverse[c] = r.inverse[c];
     w.reach = static_cast<float>(reach);
     return true;
 }
 
 // A box lo to hi, from the ray's origin.
 template <class T>
-inline __attribute__((always_inline)) auto reachesWithin(const T lo[3], const T hi[3], const WithinBox& w) {
-    T enter = laneSplat<T>(-INFINITY);
-    T leave = laneSplat<T>(INFINITY);
-    for (int c = 0; c < 3; ++c) {
-        const T a = (lo[c] - w.growth) * w.inverse[c];
-        const T b = (hi[c] + w.growth) * w.inverse[c];
-        enter = laneMax(enter, laneMin(a, b));
-        leave = laneMin(leave, laneMax(a, b));
-    }
+inline __attribute__((always_inline)) auto reachesWithin(const T lo[3], const T hi[3], const TreeRay& r,
+                                                         const WithinBox& w) {
+    T enter, leave;
+    slabs(lo, hi, w.growth, r, enter, leave);
     const T slack = 1e-5f * (laneAbs(enter) + w.reach);
     return (enter <= leave) & (leave >= -slack) & (enter <= w.reach + slack);
 }
