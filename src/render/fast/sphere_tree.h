@@ -141,26 +141,34 @@ public:
         BundleWalk(const SphereTree& tree, const Vector3& apex, const Bundle& bundle);
         std::int32_t next(std::int32_t* out, std::int32_t room, float limit);
 
+        // What the box tests need of the bundle, in double.
+        struct Figures {
+            double apex[3];
+            double axis[3];
+            double cosAngle;  // of the bundle's angle, which is below a right angle
+            double sinAngle;
+            double widening;
+            double shrink;
+            double pad;
+            double normal[3];
+            double spread;
+            double largest;
+        };
+
     private:
-        bool reaches(const Box& box, double& bound) const;
-        double wedgeReach(double radius, double distance) const;
         bool nearWedge(const Member& member) const;
 
         const SphereTree& tree_;
-        double apex_[3];
-        double axis_[3];
-        double cosAngle_;  // of the bundle's angle, which is below a right angle
-        double sinAngle_;
-        double widening_;
-        double shrink_;
-        double pad_;
-        double normal_[3];
-        double spread_;
+        Figures f_;
+        // A wide node (count 0) or a leaf's members, and the least distance
+        // a hit in its box may have.
         struct Entry {
-            std::int32_t node;
+            std::int32_t first;
+            std::int32_t count;
             double bound;
         };
-        Entry stack_[64];
+        // A visit pops one entry and pushes at most eight, once a level.
+        Entry stack_[8 * (MAX_DEPTH + 2)];
         std::int32_t depth_ = 0;
     };
 

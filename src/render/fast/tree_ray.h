@@ -225,7 +225,9 @@ inline __attribute__((always_inline)) auto reachesFar(const T lo[3], const T hi[
     }
     const T reach = laneMax(farthest, T{}) + 1e-5f * size;
     bound = (gap2 * (1.0f - 1e-5f) - largest * largest * r.ballInverse) / (r.ballScale * 2.0f * reach * 1.00001f);
-    return laneNot(farthest < -1e-5f * size) & laneNot(bound > limit) & inBall(lo, hi, r, largest, limit);
+    const auto ahead = laneNot((farthest < -1e-5f * size) | (bound > limit));
+    const auto ball = inBall(lo, hi, r, largest, limit);
+    return ahead & ball;
 }
 
 // Whether a sphere (of radius at most `largest`) in the box (lo to hi, from
