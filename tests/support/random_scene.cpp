@@ -13,6 +13,7 @@
 #include "render/pinhole_camera.h"
 #include "scene/light.h"
 #include "scene/scene_object.h"
+#include "scene/shading_steps.h"
 
 namespace {
 
@@ -175,22 +176,6 @@ void pickSize(Choices& c, RandomScene& world) {
 
 Vector3 anEye(Choices& c) { return c.chance(95) ? Vector3(c.between(-4.0f, 0.0f), c.between(-2.0f, 2.0f), c.between(0.2f, 3.0f)) : point(c, 5.0f); }
 
-// A sphere whose surface the ray of a pixel grazes: its radius squared is
-// the squared distance the sphere test works out for that ray, give or take
-// a few units in the last place of the radius.
-Sphere* tangentSphere(Choices& c, const RandomScene& world) {
-    const auto i = static_cast<std::int32_t>(c.below(static_cast<std::uint32_t>(world.width)));
-    const auto j = static_cast<std::int32_t>(c.below(static_cast<std::uint32_t>(world.height)));
-    const Vector3 d = world.camera->direction(i, j, world.width, world.height);
-    const Vector3 o = world.camera->position();
-    Vector3 side(-d.y, d.x, 0.0f);
-    if (side.lengthSquared() == 0.0f) side = Vector3(1.0f, 0.0f, 0.0f);
-    Vector3 centre = o;
-    centre.addScaled(d, c.between(1.0f, 30.0f));
-    centre.addScaled(normalized(side), c.between(0.05f, 2.0f));
-    return new Sphere(centre, grazingRadius(centre, Ray(o, d), static_cast<int>(c.below(7)) - 3));
-}
-
 }  // namespace
 
 float grazingRadius(const Vector3& centre, const Ray& ray, int ulps) {
@@ -201,6 +186,47 @@ float grazingRadius(const Vector3& centre, const Ray& ray, int ulps) {
     float r = std::sqrt(std::max(d2, 0.0f));
     for (int k = 0; k < std::abs(ulps); ++k) r = std::nextafter(r, ulps > 0 ? INF : 0.0f);
     return r;
+}
+
+bool mirrorOffPlane(const Scene& scene, const Ray& ray, Ray& mirror) {
+    float nearest = INF;
+    const SceneObject* met = nullptr;
+    for (const SceneObject* object : scene.objects()) {
+        const float t = object->shape()->intersect(ray);
+        if (t >= 0.0f && t < nearest) nearest = t, met = object;
+    }
+    const auto* plane = met != nullptr ? dynamic_cast<const Plane*>(met->shape()) : nullptr;
+    if (plane == nullptr) return false;
+    const Vector3 point = shadingPoint(ray, nearest);
+    mirror = Ray(point, mirrorDirection(ray.direction, plane->normalAt(point)));
+    return true;
+}
+
+Sphere* sphereGrazing(Choices& c, const Ray& ray, float along, float aside) {
+    const Vector3& d = ray.direction;
+    Vector3 side(c.between(-1.0f, 1.0f), c.between(-1.0f, 1.0f), c.between(-1.0f, 1.0f));
+    side.addScaled(d, -dot(side, d) / d.lengthSquared());
+    if (!(side.lengthSquared() > 1e-6f)) return nullptr;
+    Vector3 centre = ray.origin;
+    centre.addScaled(d, along);
+    centre.addScaled(normalized(side), aside);
+    return new Sphere(centre, grazingRadius(centre, ray, static_cast<int>(c.below(7)) - 3));
+}
+
+Sphere* tangentSphere(Choices& c, const RandomScene& world) {
+    const auto i = static_cast<std::int32_t>(c.below(static_cast<std::uint32_t>(world.width)));
+    const auto j = static_cast<std::int32_t>(c.below(static_cast<std::uint32_t>(world.height)));
+    const Vector3 d = world.camera->direction(i, j, world.width, world.height);
+    const Vector3 o = world.camera->position();
+    if (Ray mirror(o, d); c.chance(60) && mirrorOffPlane(*world.scene, Ray(o, d), mirror)) {
+        return sphereGrazing(c, mirror, c.between(0.5f, 30.0f), c.between(0.05f, 2.0f));
+    }
+    Vector3 side(-d.y, d.x, 0.0f);
+    if (side.lengthSquared() == 0.0f) side = Vector3(1.0f, 0.0f, 0.0f);
+    Vector3 centre = o;
+    centre.addScaled(d, c.between(1.0f, 30.0f));
+    centre.addScaled(normalized(side), c.between(0.05f, 2.0f));
+    return new Sphere(centre, grazingRadius(centre, Ray(o, d), static_cast<int>(c.below(7)) - 3));
 }
 
 void addCrowd(Choices& c, RandomScene& world, std::int32_t n) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/sphere.h"
 #include "math/ray.h"
 #include "render/camera.h"
 #include "scene/scene.h"
@@ -59,6 +60,15 @@ RandomScene makeRandomScene(Choices& choices, std::int32_t objects = 0);
 // line, as the test works it out), moved `ulps` units in the last place up
 // (positive) or down.
 float grazingRadius(const Vector3& centre, const Ray& ray, int ulps);
+
+// The mirror ray that a primary ray casts, as shade casts it, when the
+// first shape it meets is a plane; false when it is not.
+bool mirrorOffPlane(const Scene& scene, const Ray& primary, Ray& mirror);
+
+// A sphere that ray grazes, to a few units in the last place of its radius,
+// its centre `along` the ray and `aside` from it in any direction (null in
+// the rare case that no direction aside comes out).
+Sphere* sphereGrazing(Choices& choices, const Ray& ray, float along, float aside);
 
 // A crowd of n spheres that the renderer searches through its tree: packed
 // in front of the eye so that mirror rays bounce among them, with exact

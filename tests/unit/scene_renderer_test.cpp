@@ -10,9 +10,11 @@
 #include <thread>
 
 #include "bmpwindow/memory_canvas.h"
+#include "geometry/plane.h"
 #include "random_scene.h"
 #include "render/pinhole_camera.h"
 #include "render/scene_renderer.h"
+#include "scene/light.h"
 #include "scene/scene_object.h"
 #include "test_doubles.h"
 
@@ -109,6 +111,49 @@ TEST(SceneRenderer, FramesWithKeptTablesMatchTheModel) {
                 std::size_t i = 0;
                 for (SceneObject* object : world.scene->objects()) object->material().reflectivity = reflectivities[i++];
             }
+            EXPECT_EQ(compare(renderer, world), "") << "scene " << k << ", frame " << frame;
+        }
+    }
+}
+
+// Mirror rays off a floor are searched a group at a time, from the eye's
+// mirror image. Hundreds of spheres graze them on every side, to a few units
+// in the last place, under cameras tilted and rolled: moving (the rays
+// searched in the frame) and still (their hits kept from the first still frame).
+TEST(SceneRenderer, SpheresGrazingMirrorRaysOffAFloorMatchTheModel) {
+    for (std::uint32_t k = 0; k < 8; ++k) {
+        SeededChoices c(4200 + k);
+        RandomScene world;
+        world.scene = std::make_unique<Scene>();
+        world.width = 80;
+        world.height = 60;
+        const Material floor(Vector3(0.3f, 0.5f, 0.7f), 0.5f, 20.0f, c.between(0.3f, 1.0f));
+        const Vector3 up = normalized(Vector3(c.between(-0.2f, 0.2f), c.between(-0.2f, 0.2f), 1.0f));
+        world.scene->addObject(new SceneObject(floor, new Plane(PlaneEquation(up, c.between(-1.0f, 1.0f)))));
+        world.eye = Vector3(c.between(-5.0f, 5.0f), c.between(-5.0f, 5.0f), c.between(1.5f, 4.0f));
+        // Under a ceiling every mirror ray meets something before the tree is searched.
+        if (k % 2 == 0) {
+            const Material ceiling(Vector3(0.9f, 0.9f, 0.9f), 0.0f, 1.0f, 0.0f);
+            const float height = world.eye.z + c.between(1.0f, 4.0f);
+            world.scene->addObject(new SceneObject(ceiling, new Plane(PlaneEquation(Vector3(0.0f, 0.0f, 1.0f), height))));
+        }
+        world.scene->addLight(new Light(Vector3(0.0f, 0.0f, 1.0f), Vector3(60.0f, 60.0f, 60.0f)));
+        const Vector3 target(world.eye.x + c.between(-3.0f, 3.0f), world.eye.y + c.between(6.0f, 12.0f), 0.0f);
+        const Vector3 roll(c.between(-1.0f, 1.0f), c.between(-1.0f, 1.0f), 1.0f);
+        world.camera = std::make_unique<PinholeCamera>(world.eye, target, roll, c.between(30.0f, 90.0f));
+        addCrowd(c, world, 40);
+        for (int n = 0; n < 1000; ++n) {
+            const auto i = static_cast<std::int32_t>(c.below(static_cast<std::uint32_t>(world.width)));
+            const auto j = static_cast<std::int32_t>(c.below(static_cast<std::uint32_t>(world.height)));
+            const Ray primary(world.camera->position(), world.camera->direction(i, j, world.width, world.height));
+            Ray mirror = primary;
+            if (!mirrorOffPlane(*world.scene, primary, mirror)) continue;
+            const Material m(Vector3(0.8f, 0.2f, 0.2f), 0.5f, 20.0f, c.chance(50) ? 0.5f : 0.0f);
+            Sphere* s = sphereGrazing(c, mirror, c.between(0.2f, 10.0f), c.between(0.02f, 0.3f));
+            if (s != nullptr) world.scene->addObject(new SceneObject(m, s));
+        }
+        SceneRenderer renderer;
+        for (int frame = 0; frame < 3; ++frame) {
             EXPECT_EQ(compare(renderer, world), "") << "scene " << k << ", frame " << frame;
         }
     }

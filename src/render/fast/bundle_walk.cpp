@@ -147,7 +147,8 @@ bool SphereTree::BundleWalk::fits(const Bundle& b) {
     return b.angle < 1.0471975 && b.shortest >= 0.25 && b.longest <= 1e4 && b.spread <= 1.0;
 }
 
-SphereTree::BundleWalk::BundleWalk(const SphereTree& tree, const Vector3& apex, const Bundle& bundle) : tree_(tree) {
+SphereTree::BundleWalk::BundleWalk(const SphereTree& tree, const Vector3& apex, const Bundle& bundle, double offset)
+    : tree_(tree) {
     const float a[3] = {apex.x, apex.y, apex.z};
     for (int c = 0; c < 3; ++c) {
         f_.apex[c] = a[c];
@@ -159,7 +160,7 @@ SphereTree::BundleWalk::BundleWalk(const SphereTree& tree, const Vector3& apex, 
     f_.spread = bundle.spread;
     f_.widening = tree_ray::wideningOf(bundle.longest);
     f_.shrink = std::max(0.0, 1.0 - std::sqrt(bundle.shortest)) * (1.0 + 1e-5);
-    f_.pad = 2.0 * tree_ray::roundingOf(bundle.longest) * tree.largest_;
+    f_.pad = 2.0 * tree_ray::roundingOf(bundle.longest) * tree.largest_ + offset;
     f_.largest = tree.largest_;
     if (tree.members_.empty()) return;
     if (!tree.wide_.empty()) {
@@ -186,7 +187,7 @@ bool SphereTree::BundleWalk::nearWedge(const Member& member) const {
     return !(std::fabs(offset) > reach);
 }
 
-std::int32_t SphereTree::BundleWalk::next(std::int32_t* out, std::int32_t room, float limit) {
+std::int32_t SphereTree::BundleWalk::next(std::int32_t* out, std::int32_t room, double limit) {
     std::int32_t count = 0;
     while (depth_ > 0) {
         const Entry entry = stack_[depth_ - 1];

@@ -112,9 +112,16 @@ public:
 
 private:
     void addHits(const Ray& ray, const std::int32_t* indices, std::int32_t count, Hit& hit) const;
+    // Where the mirror rays of primary rays leave from: the primary rays'
+    // origin, and by ray the shape its primary ray met.
+    struct FirstBounce {
+        Vector3 eye;
+        const std::int32_t* surface;
+    };
     // addHits for rays[first .. first + n) into hits[first ..], several at a
-    // time where vector code is built.
-    void addHitsMany(const RayArrays& rays, std::int32_t first, std::int32_t n, Hit* hits, Subset subset) const;
+    // time where vector code is built; `bounce` when they are such mirror rays.
+    void addHitsMany(const RayArrays& rays, std::int32_t first, std::int32_t n, Hit* hits, Subset subset,
+                     const FirstBounce* bounce = nullptr) const;
     void addListedHits(const RayArrays& rays, std::int32_t first, std::int32_t n, Hit* hits,
                        const std::int32_t* indices, std::int32_t count) const;
     // Whether the moving shapes' spheres are searched through the tree.
@@ -140,6 +147,14 @@ private:
                             const std::int32_t* indices, std::int32_t count) const;
     void addPrimaryTreeHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n,
                             const Search& s) const;
+    // hits[r] gains the tree's spheres of the search along the mirror rays r
+    // of rays[first .. first + n).
+    void addBounceTreeHits(const RayArrays& rays, std::int32_t first, std::int32_t n, Hit* hits, const Search& s,
+                           const FirstBounce& bounce) const;
+    // hits[group[k]] gains the tree's spheres of the search along rays[group[k]],
+    // for m rays (at most 32) whose lines pass through or near apex.
+    void addApexTreeHits(const RayArrays& rays, const std::int32_t* group, std::int32_t m, Hit* hits, const Search& s,
+                         const Vector3& apex) const;
     // hit gains the tree's spheres of the search along one ray.
     void addTreeHit(const Ray& ray, Hit& hit, const Search& s) const;
     void shade(std::int32_t index, const Vector3& direction, const Vector3& point, Vector3& colourOut,

@@ -16,6 +16,7 @@
 #include "render/fast/frame_tracer.h"
 #include "render/fast/hit_lanes.h"
 #include "render/fast/local_lighting.h"
+#include "render/fast/tree_ray.h"
 #include "scene/scene.h"
 #include "scene/scene_object.h"
 #include "scene/shading_steps.h"
@@ -36,6 +37,10 @@ constexpr std::int32_t NO_JOB = -1;     // a primary ray that met nothing
 constexpr std::int32_t NO_MIRROR = -1;  // no mirror ray, or one that met nothing: the background
 constexpr std::int32_t TRACED = -2;     // a mirror ray past the batched levels, traced on its own
 
+// Rays whose lines pass through one point walk the tree together, this many
+// at a time: a strip of a column, whose spheres are tested for all of them.
+constexpr std::int32_t BUNDLE = 32;
+
 // The last steps of shadeSteps: the mirror term first, then the local colour.
 Vector3 blend(const Material& m, const Vector3& mirrored, const Vector3& local) {
     Vector3 colour(0.0f, 0.0f, 0.0f);
@@ -43,6 +48,37 @@ Vector3 blend(const Material& m, const Vector3& mirrored, const Vector3& local) 
     if (m.reflectivity == 1.0f) return colour;
     colour.addScaled(local, 1.0f - m.reflectivity);
     return colour;
+}
+
+// Whether no coordinate of a point exceeds the tree's reach, nor is NaN.
+bool farthestWithin(const Vector3& p) {
+    return std::fabs(p.x) <= 1e18f && std::fabs(p.y) <= 1e18f && std::fabs(p.z) <= 1e18f;
+}
+
+// Walks the tree once for a bundle of m rays whose nearest hits so far are
+// hits[0 .. m), handing add(chunk, count) the spheres some ray may meet, a
+// chunk at a time, less those left out, until no box left can hold a hit
+// nearer than `back` beyond every ray's nearest.
+template <class Add>
+void walkBundle(SphereTree::BundleWalk& walk, const std::uint8_t* leaveOut, double back, const Hit* hits,
+                std::int32_t m, Add add) {
+    constexpr std::int32_t CHUNK = 64;
+    std::int32_t chunk[CHUNK];
+    const auto limit = [&] {
+        float farthest = 0.0f;
+        for (std::int32_t k = 0; k < m; ++k) farthest = std::max(farthest, hits[k].distance);
+        return static_cast<double>(farthest) + back;
+    };
+    for (std::int32_t count; (count = walk.next(chunk, CHUNK, limit())) > 0;) {
+        if (leaveOut != nullptr) {
+            std::int32_t kept = 0;
+            for (std::int32_t c = 0; c < count; ++c) {
+                if (leaveOut[chunk[c]] == 0) chunk[kept++] = chunk[c];
+            }
+            count = kept;
+        }
+        add(chunk, count);
+    }
 }
 
 }  // namespace
@@ -60,6 +96,7 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
     Hit hits[MAX_BATCH];
     RayArrays mirrorRays;
     std::int32_t from[MAX_BATCH];  // the job each ray leaves from (for the primary rays, the ray)
+    std::int32_t surface[MAX_BATCH];  // for the first mirror rays, the shape their primary ray met
 
     // Written field by field in place: a job copied whole right after being
     // made would wait for its stores to land.
@@ -97,6 +134,7 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
                 primaryHits[k].index == rays[k].hint.primary.index && rays[k].hint.mirrorMade();
             if (useHint != (pass == 0)) continue;
             from[n] = job;
+            surface[n] = primaryHits[k].index;
             hits[n] = useHint ? rays[k].hint.mirror : Hit::none();
             ++n;
         }
@@ -104,8 +142,9 @@ void FrameTracer::traceBatch(const Vector3& origin, const HintedDirection* rays,
     }
     for (std::int32_t level = 1;; ++level) {
         for (std::int32_t r = 0; r < n; ++r) mirrorRays.set(r, jobs[from[r]].point, jobs[from[r]].reflected);
-        addHitsMany(mirrorRays, 0, hinted, hits, Subset::Moving);
-        addHitsMany(mirrorRays, hinted, n - hinted, hits, Subset::All);
+        const FirstBounce bounce{origin, surface};
+        addHitsMany(mirrorRays, 0, hinted, hits, Subset::Moving, level == 1 ? &bounce : nullptr);
+        addHitsMany(mirrorRays, hinted, n - hinted, hits, Subset::All, level == 1 ? &bounce : nullptr);
         for (std::int32_t r = 0; r < n; ++r) {
             if (hits[r].found()) {
                 const ShadingJob& job = jobs[from[r]];
@@ -204,43 +243,115 @@ void FrameTracer::addPrimaryListHits(const Vector3& origin, const HintedDirectio
 // left can hold a hit nearer than every ray's nearest so far.
 void FrameTracer::addPrimaryTreeHits(const Vector3& origin, const HintedDirection* rays, Hit* hits, std::int32_t n,
                                      const Search& s) const {
-    constexpr std::int32_t BUNDLE = 32;
-    constexpr std::int32_t CHUNK = 64;
-    const bool originFar = !(std::fabs(origin.x) <= 1e18f && std::fabs(origin.y) <= 1e18f && std::fabs(origin.z) <= 1e18f);
+    const bool originFar = !farthestWithin(origin);
     for (std::int32_t k0 = 0; k0 < n; k0 += BUNDLE) {
         const std::int32_t m = std::min(BUNDLE, n - k0);
         const SphereTree::Bundle bundle =
             SphereTree::bundleOf(m, [&](std::int32_t k) -> const Vector3& { return rays[k0 + k].direction; });
-        float limit = 0.0f;
-        for (std::int32_t k = k0; k < k0 + m; ++k) limit = std::max(limit, hits[k].distance);
         if (originFar || !SphereTree::BundleWalk::fits(bundle)) {
             for (std::int32_t k = k0; k < k0 + m; ++k) addTreeHit(Ray(origin, rays[k].direction), hits[k], s);
             continue;
         }
         SphereTree::BundleWalk walk(tree_, origin, bundle);
-        std::int32_t chunk[CHUNK];
-        for (std::int32_t count; (count = walk.next(chunk, CHUNK, limit)) > 0;) {
-            if (s.leaveOut != nullptr) {
-                std::int32_t kept = 0;
-                for (std::int32_t c = 0; c < count; ++c) {
-                    if (s.leaveOut[chunk[c]] == 0) chunk[kept++] = chunk[c];
-                }
-                count = kept;
-            }
+        walkBundle(walk, s.leaveOut, 0.0, hits + k0, m, [&](const std::int32_t* chunk, std::int32_t count) {
             addPrimaryListHits(origin, rays + k0, hits + k0, m, chunk, count);
-            limit = 0.0f;
-            for (std::int32_t k = k0; k < k0 + m; ++k) limit = std::max(limit, hits[k].distance);
-        }
+        });
     }
 }
 
-void FrameTracer::addHitsMany(const RayArrays& rays, std::int32_t first, std::int32_t n, Hit* hits,
-                              Subset subset) const {
+void FrameTracer::addHitsMany(const RayArrays& rays, std::int32_t first, std::int32_t n, Hit* hits, Subset subset,
+                              const FirstBounce* bounce) const {
     if (n <= 0) return;
     const Search s = search(subset);
     addListedHits(rays, first, n, hits, s.listed, s.count);
     if (!s.tree) return;
+    if (bounce != nullptr) return addBounceTreeHits(rays, first, n, hits, s, *bounce);
     for (std::int32_t r = first; r < first + n; ++r) addTreeHit(rays.ray(r), hits[r], s);
+}
+
+// Mirror rays off a plane, of primary rays from one eye, lie on lines
+// through the eye's mirror image, or near them: each starts a little short
+// of the plane. So the tree is walked once for a group of them from that
+// point, as for primary rays, with the cone widened by the lines' greatest
+// distance from it, and each ray's origin lying ahead of it on its line.
+void FrameTracer::addBounceTreeHits(const RayArrays& rays, std::int32_t first, std::int32_t n, Hit* hits,
+                                    const Search& s, const FirstBounce& bounce) const {
+    std::int32_t group[BUNDLE];
+    std::int32_t m = 0;
+    std::int32_t plane = -1;
+    const auto flush = [&] {
+        if (m == 0) return;
+        const ShapeRecord& p = records_[plane];
+        const double e[3] = {bounce.eye.x, bounce.eye.y, bounce.eye.z};
+        const double normal[3] = {p.vector.x, p.vector.y, p.vector.z};
+        const double height = (e[0] * normal[0] + e[1] * normal[1] + e[2] * normal[2]) - p.scalar;
+        const double scale = 2.0 * height / (normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
+        const Vector3 image(static_cast<float>(e[0] - scale * normal[0]), static_cast<float>(e[1] - scale * normal[1]),
+                            static_cast<float>(e[2] - scale * normal[2]));
+        addApexTreeHits(rays, group, m, hits, s, image);
+        m = 0;
+    };
+    for (std::int32_t r = first; r < first + n; ++r) {
+        const std::int32_t from = bounce.surface[r];
+        if (records_[from].kind != ShapeRecord::Kind::Plane) {
+            addTreeHit(rays.ray(r), hits[r], s);
+            continue;
+        }
+        if (from != plane || m == BUNDLE) flush();
+        plane = from;
+        group[m++] = r;
+    }
+    flush();
+}
+
+// A ray from P along d meets a sphere only with its centre in a cone about
+// its line, from P on. When P lies ahead of the apex A on the line through A
+// along d, moved off it by q (perpendicular to d), that part of the cone lies
+// within |q| of the cone about that line from A: the walk's figures widened
+// by the greatest |q|, worked out in double from float inputs and kept with
+// 1e-5 of it and 1e-6 of |P - A|, far above its rounding. From P a box is
+// no nearer than from A less |P - A|, and grows by at most K |P - A| more,
+// and the farthest distance in it is at most |P - A| more: so a hit's bound
+// from P is at least that from A less (1 + K + (1 - s)) |P - A|, and the
+// limit moves back by that much.
+void FrameTracer::addApexTreeHits(const RayArrays& rays, const std::int32_t* group, std::int32_t m, Hit* hits,
+                                  const Search& s, const Vector3& apex) const {
+    RayArrays local;
+    Hit localHits[BUNDLE];
+    double offset = 0.0;
+    double back = 0.0;
+    bool ahead = farthestWithin(apex);
+    for (std::int32_t k = 0; k < m; ++k) {
+        const std::int32_t r = group[k];
+        local.set(k, Vector3(rays.ox[r], rays.oy[r], rays.oz[r]), Vector3(rays.dx[r], rays.dy[r], rays.dz[r]));
+        localHits[k] = hits[r];
+        const double p[3] = {static_cast<double>(rays.ox[r]) - apex.x, static_cast<double>(rays.oy[r]) - apex.y,
+                             static_cast<double>(rays.oz[r]) - apex.z};
+        const double d[3] = {rays.dx[r], rays.dy[r], rays.dz[r]};
+        const double length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+        const double along = (p[0] * d[0] + p[1] * d[1] + p[2] * d[2]) / length;
+        double q2 = 0.0;
+        for (int c = 0; c < 3; ++c) {
+            const double q = p[c] - along * d[c] / length;
+            q2 += q * q;
+        }
+        ahead = ahead && along >= 0.0;
+        offset = std::max(offset, std::sqrt(q2));
+        back = std::max(back, std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]));
+    }
+    const SphereTree::Bundle bundle = SphereTree::bundleOf(
+        m, [&](std::int32_t k) { return Vector3(local.dx[k], local.dy[k], local.dz[k]); });
+    if (!ahead || !(offset <= 1e18 && back <= 1e18) || !SphereTree::BundleWalk::fits(bundle)) {
+        for (std::int32_t k = 0; k < m; ++k) addTreeHit(rays.ray(group[k]), hits[group[k]], s);
+        return;
+    }
+    SphereTree::BundleWalk walk(tree_, apex, bundle, offset * (1.0 + 1e-5) + 1e-6 * back);
+    const double slack = 1.0 + tree_ray::wideningOf(bundle.longest) + std::max(0.0, 1.0 - std::sqrt(bundle.shortest));
+    walkBundle(walk, s.leaveOut, back * slack * (1.0 + 1e-5), localHits, m,
+               [&](const std::int32_t* chunk, std::int32_t count) {
+                   addListedHits(local, 0, m, localHits, chunk, count);
+               });
+    for (std::int32_t k = 0; k < m; ++k) hits[group[k]] = localHits[k];
 }
 
 // A search that is not strict lets the left-out spheres in again for a ray
@@ -254,6 +365,7 @@ void FrameTracer::makeHints(const Vector3& origin, HintedDirection* rays, std::i
     Hit primary[MAX_BATCH];
     Hit mirror[MAX_BATCH];
     std::int32_t from[MAX_BATCH];
+    std::int32_t surface[MAX_BATCH];
     RayArrays mirrorRays;
     for (std::int32_t k0 = 0; k0 < count; k0 += MAX_BATCH) {
         const std::int32_t n = std::min(MAX_BATCH, count - k0);
@@ -274,9 +386,11 @@ void FrameTracer::makeHints(const Vector3& origin, HintedDirection* rays, std::i
             const Vector3 normal = records_[primary[k].index].normalAt(point);
             mirrorRays.set(m, point, mirrorDirection(ray.direction, normal));
             mirror[m] = Hit::none();
+            surface[m] = primary[k].index;
             from[m++] = k;
         }
-        addHitsMany(mirrorRays, 0, m, mirror, Subset::Fixed);
+        const FirstBounce bounce{origin, surface};
+        addHitsMany(mirrorRays, 0, m, mirror, Subset::Fixed, &bounce);
         for (std::int32_t j = 0; j < m; ++j) batch[from[j]].hint.mirror = mirror[j];
     }
 }

@@ -138,8 +138,10 @@ public:
         // Whether the walk takes this bundle: its angle below 60 degrees and
         // its squared lengths within [0.25, 1e4].
         static bool fits(const Bundle& bundle);
-        BundleWalk(const SphereTree& tree, const Vector3& apex, const Bundle& bundle);
-        std::int32_t next(std::int32_t* out, std::int32_t room, float limit);
+        // `offset`: how far the rays' lines may pass from lines through the
+        // apex along the same directions (0 for rays from the apex).
+        BundleWalk(const SphereTree& tree, const Vector3& apex, const Bundle& bundle, double offset = 0.0);
+        std::int32_t next(std::int32_t* out, std::int32_t room, double limit);
 
         // What the box tests need of the bundle, in double.
         struct Figures {
