@@ -88,6 +88,51 @@ RT_LANE_INLINE auto boxReached(const Figures& f, const T lo[3], const T hi[3], T
     return laneNot(offWedge) & (apexIn | pastRight | inCone);
 }
 
+// Whether a sphere's centre lies near enough the wedge's plane for a ray of
+// the bundle to meet it: within (r + K a)(1 + e) of the ray's line, a <= |L|,
+// whose points at a up to |L| lie within spread |L| of the plane.
+template <class T>
+RT_LANE_INLINE auto centreNearWedge(const Figures& f, const T centre[3], T radiusSquared) {
+    const T l[3] = {centre[0] - f.apex[0], centre[1] - f.apex[1], centre[2] - f.apex[2]};
+    const T offset = f.normal[0] * l[0] + f.normal[1] * l[1] + f.normal[2] * l[2];
+    const T distance = laneRoot(l[0] * l[0] + l[1] * l[1] + l[2] * l[2]);
+    const T reach = (laneRoot(radiusSquared) + (f.widening + f.spread) * distance) * (1.0 + 1e-5) + f.pad +
+                    1e-5 * distance;
+    return laneNot(laneMagnitude(offset) > reach);
+}
+
+// out gains the shape index of each of the count members near the wedge;
+// returns how many.
+template <int N>
+RT_LANE_INLINE std::int32_t keepNearWedge(const Figures& f, const SphereTree::Member* members, std::int32_t count,
+                                          std::int32_t* out) {
+    std::int32_t kept = 0;
+#ifdef RT_SIMD_LANES
+    if constexpr (N > 1) {
+        using D = typename Lanes<N>::D;
+        for (std::int32_t k = 0; k < count; k += N) {
+            D centre[3], radiusSquared;
+            for (int l = 0; l < N; ++l) {
+                const SphereTree::Member& m = members[std::min(k + l, count - 1)];
+                centre[0][l] = m.centre.x, centre[1][l] = m.centre.y, centre[2][l] = m.centre.z;
+                radiusSquared[l] = m.radiusSquared;
+            }
+            const auto near = centreNearWedge(f, centre, radiusSquared);
+            for (int l = 0; l < N && k + l < count; ++l) {
+                if (near[l] != 0) out[kept++] = members[k + l].index;
+            }
+        }
+        return kept;
+    }
+#endif
+    for (std::int32_t k = 0; k < count; ++k) {
+        const SphereTree::Member& m = members[k];
+        const double centre[3] = {m.centre.x, m.centre.y, m.centre.z};
+        if (centreNearWedge(f, centre, static_cast<double>(m.radiusSquared))) out[kept++] = m.index;
+    }
+    return kept;
+}
+
 // A bit for each of the node's boxes that a ray of the bundle may reach,
 // and each one's bound.
 template <int N>
@@ -126,6 +171,10 @@ RT_LANE_INLINE std::uint32_t reachedBoxes(const Figures& f, const SphereTree::Wi
 RT_AVX2_FUNCTION std::uint32_t reachedBoxesAvx2(const Figures& f, const SphereTree::WideNode& node, double* bounds) {
     return reachedBoxes<4>(f, node, bounds);
 }
+RT_AVX2_FUNCTION std::int32_t keepNearWedgeAvx2(const Figures& f, const SphereTree::Member* members,
+                                                std::int32_t count, std::int32_t* out) {
+    return keepNearWedge<4>(f, members, count, out);
+}
 #endif
 
 #ifdef RT_SIMD_LANES
@@ -139,6 +188,14 @@ std::uint32_t reachedBoxesOf(const Figures& f, const SphereTree::WideNode& node,
     if (cpuHasAvx2()) return reachedBoxesAvx2(f, node, bounds);
 #endif
     return reachedBoxes<LANES>(f, node, bounds);
+}
+
+std::int32_t keepNearWedgeOf(const Figures& f, const SphereTree::Member* members, std::int32_t count,
+                             std::int32_t* out) {
+#if defined(RT_SIMD_LANES) && defined(RT_AVX2_COPIES)
+    if (cpuHasAvx2()) return keepNearWedgeAvx2(f, members, count, out);
+#endif
+    return keepNearWedge<LANES>(f, members, count, out);
 }
 
 }  // namespace
@@ -178,15 +235,6 @@ SphereTree::BundleWalk::BundleWalk(const SphereTree& tree, const Vector3& apex, 
     if (boxReached(f_, lo, hi, bound)) stack_[depth_++] = {0, tree.size(), bound};
 }
 
-bool SphereTree::BundleWalk::nearWedge(const Member& member) const {
-    const double l[3] = {member.centre.x - f_.apex[0], member.centre.y - f_.apex[1], member.centre.z - f_.apex[2]};
-    const double offset = f_.normal[0] * l[0] + f_.normal[1] * l[1] + f_.normal[2] * l[2];
-    const double distance = std::sqrt(l[0] * l[0] + l[1] * l[1] + l[2] * l[2]);
-    const double radius = std::sqrt(static_cast<double>(member.radiusSquared));
-    const double reach = (radius + (f_.widening + f_.spread) * distance) * (1.0 + 1e-5) + f_.pad + 1e-5 * distance;
-    return !(std::fabs(offset) > reach);
-}
-
 std::int32_t SphereTree::BundleWalk::next(std::int32_t* out, std::int32_t room, double limit) {
     std::int32_t count = 0;
     while (depth_ > 0) {
@@ -198,10 +246,8 @@ std::int32_t SphereTree::BundleWalk::next(std::int32_t* out, std::int32_t room, 
         if (entry.count > 0) {
             if (count + entry.count > room) break;
             --depth_;
-            for (std::int32_t m = entry.first; m < entry.first + entry.count; ++m) {
-                const Member& member = tree_.members_[static_cast<std::size_t>(m)];
-                if (nearWedge(member)) out[count++] = member.index;
-            }
+            count += keepNearWedgeOf(f_, &tree_.members_[static_cast<std::size_t>(entry.first)], entry.count,
+                                     out + count);
             continue;
         }
         --depth_;

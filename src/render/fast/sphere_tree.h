@@ -158,8 +158,6 @@ public:
         };
 
     private:
-        bool nearWedge(const Member& member) const;
-
         const SphereTree& tree_;
         Figures f_;
         // A wide node (count 0) or a leaf's members, and the least distance
