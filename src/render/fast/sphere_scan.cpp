@@ -93,7 +93,9 @@ RT_AVX2_FMA_FUNCTION void scanLongAvx2(const float* xs, const float* ys, const f
     const auto setLimit = [&](float t) {
         limit = t;
         const double twice = (static_cast<double>(t) * (1.0 + 0x1p-20) + 0x1p-140) * 2.0 * (1.0 + 0x1p-16);
-        slack = L::splat(std::nextafter(static_cast<float>(twice), INFINITY));
+        // Rounded up without a call: to the nearest float, which is within
+        // 2^-24 of it or, below 2^-126, within 2^-150.
+        slack = L::splat(static_cast<float>(twice * (1.0 + 0x1p-22) + 0x1p-149));
     };
     setLimit(limit);
     for (std::int32_t k = begin; k < end; k += 8) {
