@@ -177,17 +177,11 @@ RT_AVX2_FUNCTION std::int32_t keepNearWedgeAvx2(const Figures& f, const SphereTr
 }
 #endif
 
-#ifdef RT_SIMD_LANES
-constexpr int LANES = 4;
-#else
-constexpr int LANES = 1;
-#endif
-
 std::uint32_t reachedBoxesOf(const Figures& f, const SphereTree::WideNode& node, double* bounds) {
 #if defined(RT_SIMD_LANES) && defined(RT_AVX2_COPIES)
     if (cpuHasAvx2()) return reachedBoxesAvx2(f, node, bounds);
 #endif
-    return reachedBoxes<LANES>(f, node, bounds);
+    return reachedBoxes<BASE_LANES>(f, node, bounds);
 }
 
 std::int32_t keepNearWedgeOf(const Figures& f, const SphereTree::Member* members, std::int32_t count,
@@ -195,7 +189,7 @@ std::int32_t keepNearWedgeOf(const Figures& f, const SphereTree::Member* members
 #if defined(RT_SIMD_LANES) && defined(RT_AVX2_COPIES)
     if (cpuHasAvx2()) return keepNearWedgeAvx2(f, members, count, out);
 #endif
-    return keepNearWedge<LANES>(f, members, count, out);
+    return keepNearWedge<BASE_LANES>(f, members, count, out);
 }
 
 }  // namespace

@@ -200,3 +200,11 @@ struct Lanes {
 };
 
 #endif
+
+// The lanes of the vector code built for every CPU: four, or one where no
+// vector code is built.
+#ifdef RT_SIMD_LANES
+inline constexpr int BASE_LANES = 4;
+#else
+inline constexpr int BASE_LANES = 1;
+#endif

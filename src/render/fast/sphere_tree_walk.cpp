@@ -176,12 +176,6 @@ RT_AVX2_FUNCTION bool walkOccludesAvx2(const Walk& w, const TreeRay& r, const Ra
 }
 #endif
 
-#ifdef RT_SIMD_LANES
-constexpr int LANES = 4;
-#else
-constexpr int LANES = 1;
-#endif
-
 }  // namespace
 
 void SphereTree::addNearest(const Ray& ray, Hit& hit, const std::uint8_t* leaveOut) const {
@@ -204,7 +198,7 @@ void SphereTree::addNearest(const Ray& ray, Hit& hit, const std::uint8_t* leaveO
 #if defined(RT_SIMD_LANES) && defined(RT_AVX2_COPIES)
     if (cpuHasAvx2()) return walkNearestAvx2(w, r, ray, hit, leaveOut);
 #endif
-    walkNearest<LANES>(w, r, ray, hit, leaveOut);
+    walkNearest<BASE_LANES>(w, r, ray, hit, leaveOut);
 }
 
 bool SphereTree::occludes(const Ray& ray, float maxDistance) const {
@@ -216,5 +210,5 @@ bool SphereTree::occludes(const Ray& ray, float maxDistance) const {
 #if defined(RT_SIMD_LANES) && defined(RT_AVX2_COPIES)
     if (cpuHasAvx2()) return walkOccludesAvx2(w, r, ray, maxDistance);
 #endif
-    return walkOccludes<LANES>(w, r, ray, maxDistance);
+    return walkOccludes<BASE_LANES>(w, r, ray, maxDistance);
 }
