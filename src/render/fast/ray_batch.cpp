@@ -310,10 +310,11 @@ void FrameTracer::addBounceTreeHits(const RayArrays& rays, std::int32_t first, s
 // within |q| of the cone about that line from A: the walk's figures widened
 // by the greatest |q|, worked out in double from float inputs and kept with
 // 1e-5 of it and 1e-6 of |P - A|, far above its rounding. From P a box is
-// no nearer than from A less |P - A|, and grows by at most K |P - A| more,
-// and the farthest distance in it is at most |P - A| more: so a hit's bound
-// from P is at least that from A less (1 + K + (1 - s)) |P - A|, and the
-// limit moves back by that much.
+// no nearer than from A less |P - A|; grown on every side by at most
+// K |P - A| more, it comes nearer by sqrt(3) times that; and the farthest
+// distance in it is at most |P - A| more: so a hit's bound from P is at
+// least that from A less (1 + sqrt(3) K + (1 - s)) |P - A|, and the limit
+// moves back by that much.
 void FrameTracer::addApexTreeHits(const RayArrays& rays, const std::int32_t* group, std::int32_t m, Hit* hits,
                                   const Search& s, const Vector3& apex) const {
     RayArrays local;
@@ -346,7 +347,8 @@ void FrameTracer::addApexTreeHits(const RayArrays& rays, const std::int32_t* gro
         return;
     }
     SphereTree::BundleWalk walk(tree_, apex, bundle, offset * (1.0 + 1e-5) + 1e-6 * back);
-    const double slack = 1.0 + tree_ray::wideningOf(bundle.longest) + std::max(0.0, 1.0 - std::sqrt(bundle.shortest));
+    const double slack = 1.0 + 1.7320509 * tree_ray::wideningOf(bundle.longest) +
+                         std::max(0.0, 1.0 - std::sqrt(bundle.shortest));
     walkBundle(walk, s.leaveOut, back * slack * (1.0 + 1e-5), localHits, m,
                [&](const std::int32_t* chunk, std::int32_t count) {
                    addListedHits(local, 0, m, localHits, chunk, count);
