@@ -131,7 +131,7 @@ TEST(SceneRenderer, SpheresGrazingMirrorRaysOffAFloorMatchTheModel) {
         const Vector3 up = normalized(Vector3(c.between(-0.2f, 0.2f), c.between(-0.2f, 0.2f), 1.0f));
         world.scene->addObject(new SceneObject(floor, new Plane(PlaneEquation(up, c.between(-1.0f, 1.0f)))));
         world.eye = Vector3(c.between(-5.0f, 5.0f), c.between(-5.0f, 5.0f), c.between(1.5f, 4.0f));
-        // Under a ceiling every mirror ray meets something before the tree is searched.
+        // Under a ceiling nearly every mirror ray meets something before the tree is searched.
         if (k % 2 == 0) {
             const Material ceiling(Vector3(0.9f, 0.9f, 0.9f), 0.0f, 1.0f, 0.0f);
             const float height = world.eye.z + c.between(1.0f, 4.0f);
