@@ -33,6 +33,19 @@ RT_LANE_INLINE T laneMagnitude(T v) {
     return v < T{} ? -v : v;
 }
 
+// A bit for each lane of a mask of N doubles' comparisons, read through
+// memory: subscripts of such masks came out wrong from GCC 12 in a build
+// for SSE2 alone with the sanitizers.
+template <int N, class M>
+RT_LANE_INLINE std::uint32_t laneBits(const M& mask) {
+    static_assert(sizeof(M) == N * sizeof(std::int64_t), "a mask of N 64-bit lanes");
+    std::int64_t lanes[N];
+    std::memcpy(lanes, &mask, sizeof lanes);
+    std::uint32_t bits = 0;
+    for (int l = 0; l < N; ++l) bits |= (lanes[l] != 0 ? 1u : 0u) << l;
+    return bits;
+}
+
 // Whether some ray of the bundle may meet a sphere of the box lo to hi
 // (taken from the apex), and the least distance such a hit may have.
 //
@@ -117,9 +130,9 @@ RT_LANE_INLINE std::int32_t keepNearWedge(const Figures& f, const SphereTree::Me
                 centre[0][l] = m.centre.x, centre[1][l] = m.centre.y, centre[2][l] = m.centre.z;
                 radiusSquared[l] = m.radiusSquared;
             }
-            const auto near = centreNearWedge(f, centre, radiusSquared);
+            const std::uint32_t near = laneBits<N>(centreNearWedge(f, centre, radiusSquared));
             for (int l = 0; l < N && k + l < count; ++l) {
-                if (near[l] != 0) out[kept++] = members[k + l].index;
+                if ((near >> l & 1u) != 0) out[kept++] = members[k + l].index;
             }
         }
         return kept;
@@ -150,7 +163,7 @@ RT_LANE_INLINE std::uint32_t reachedBoxes(const Figures& f, const SphereTree::Wi
             typename L::D bound;
             const auto reached = boxReached(f, lo, hi, bound);
             std::memcpy(bounds + g, &bound, sizeof bound);
-            for (int l = 0; l < N; ++l) bits |= (reached[l] != 0 ? 1u : 0u) << (g + l);
+            bits |= laneBits<N>(reached) << g;
         }
         return bits & node.used;
     }
