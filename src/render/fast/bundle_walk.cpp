@@ -16,22 +16,10 @@ namespace {
 #endif
 
 using Figures = SphereTree::BundleWalk::Figures;
+using tree_ray::laneAbs;
 using tree_ray::laneMax;
 using tree_ray::laneNot;
-
-inline double laneRoot(double v) { return std::sqrt(v); }
-inline double laneMagnitude(double v) { return std::fabs(v); }
-template <class T>
-RT_LANE_INLINE T laneRoot(T v) {
-    T root{};
-    for (unsigned l = 0; l < sizeof(T) / sizeof(double); ++l) root[l] = __builtin_sqrt(v[l]);
-    return root;
-}
-// -0 stays -0; only compared and scaled, so it gives what +0 would.
-template <class T>
-RT_LANE_INLINE T laneMagnitude(T v) {
-    return v < T{} ? -v : v;
-}
+using tree_ray::laneSqrt;
 
 // A bit for each lane of a mask of N doubles' comparisons, read through
 // memory: subscripts of such masks came out wrong from GCC 12 in a build
@@ -82,20 +70,20 @@ RT_LANE_INLINE auto boxReached(const Figures& f, const T lo[3], const T hi[3], T
         offset += f.normal[c] * middle;
         extent += std::fabs(f.normal[c]) * half;
     }
-    const T distance = laneRoot(distance2);
-    const T rho = laneRoot(rho2);
+    const T distance = laneSqrt(distance2);
+    const T rho = laneSqrt(rho2);
     const T farthest = distance + rho;
     const T grow = f.widening * farthest + f.pad;
     const T reach = (rho + 1.7320509 * grow) * (1.0 + 1e-5) + 1e-5 * farthest;
-    bound = laneRoot(gap2) - 1.7320509 * grow - f.shrink * farthest - 1e-5 * (farthest + f.largest);
+    bound = laneSqrt(gap2) - 1.7320509 * grow - f.shrink * farthest - 1e-5 * (farthest + f.largest);
     const T wedgeReach = (f.largest + (f.widening + f.spread) * farthest) * (1.0 + 1e-5) + f.pad + 1e-5 * farthest;
-    const auto offWedge = laneMagnitude(offset) - extent > wedgeReach;
+    const auto offWedge = laneAbs(offset) - extent > wedgeReach;
     // The apex in the ball, or figures that are not finite.
     const auto apexIn = laneNot(distance > reach);
     // cos(angle to the middle) >= cos(angle + spanned), in cosines; or the
     // two angles past a right angle.
     const T sinSpanned = reach / distance;
-    const T cosSpanned = laneRoot(laneMax(T{}, 1.0 - sinSpanned * sinSpanned));
+    const T cosSpanned = laneSqrt(laneMax(T{}, 1.0 - sinSpanned * sinSpanned));
     const auto pastRight = f.cosAngle * sinSpanned + f.sinAngle * cosSpanned <= 0.0;
     const auto inCone = along / distance >= f.cosAngle * cosSpanned - f.sinAngle * sinSpanned - 1e-9;
     return laneNot(offWedge) & (apexIn | pastRight | inCone);
@@ -108,10 +96,10 @@ template <class T>
 RT_LANE_INLINE auto centreNearWedge(const Figures& f, const T centre[3], T radiusSquared) {
     const T l[3] = {centre[0] - f.apex[0], centre[1] - f.apex[1], centre[2] - f.apex[2]};
     const T offset = f.normal[0] * l[0] + f.normal[1] * l[1] + f.normal[2] * l[2];
-    const T distance = laneRoot(l[0] * l[0] + l[1] * l[1] + l[2] * l[2]);
-    const T reach = (laneRoot(radiusSquared) + (f.widening + f.spread) * distance) * (1.0 + 1e-5) + f.pad +
+    const T distance = laneSqrt(l[0] * l[0] + l[1] * l[1] + l[2] * l[2]);
+    const T reach = (laneSqrt(radiusSquared) + (f.widening + f.spread) * distance) * (1.0 + 1e-5) + f.pad +
                     1e-5 * distance;
-    return laneNot(laneMagnitude(offset) > reach);
+    return laneNot(laneAbs(offset) > reach);
 }
 
 // out gains the shape index of each of the count members near the wedge;

@@ -131,7 +131,7 @@ inline bool prepare(const Ray& ray, TreeRay& r) {
 }
 
 // Lane operations with the semantics of std::min, std::max, std::fabs and
-// std::sqrt, for a float or a GCC vector of floats.
+// std::sqrt, for a float or a double, or a GCC vector of either.
 template <class T>
 inline __attribute__((always_inline)) T laneMin(T a, T b) {
     return b < a ? b : a;
@@ -141,16 +141,22 @@ inline __attribute__((always_inline)) T laneMax(T a, T b) {
     return a < b ? b : a;
 }
 inline float laneAbs(float a) { return std::fabs(a); }
+inline double laneAbs(double a) { return std::fabs(a); }
 inline float laneSqrt(float a) { return std::sqrt(a); }
+inline double laneSqrt(double a) { return std::sqrt(a); }
 template <class T>
 inline __attribute__((always_inline)) T laneAbs(T a) {
     using Mask = decltype(a < a);
-    return (T)((Mask)a & 0x7fffffff);
+    if constexpr (sizeof(a[0]) == sizeof(float)) {
+        return (T)((Mask)a & 0x7fffffff);
+    } else {
+        return (T)((Mask)a & 0x7fffffffffffffffLL);
+    }
 }
 template <class T>
 inline __attribute__((always_inline)) T laneSqrt(T a) {
     T root{};
-    for (unsigned l = 0; l < sizeof(T) / sizeof(float); ++l) root[l] = __builtin_sqrtf(a[l]);
+    for (unsigned l = 0; l < sizeof(T) / sizeof(a[0]); ++l) root[l] = std::sqrt(a[l]);
     return root;
 }
 template <class T>
