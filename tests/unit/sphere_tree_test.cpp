@@ -474,6 +474,18 @@ BundleCase makeBundle(std::mt19937& random, bool strip) {
     return b;
 }
 
+// Which shapes a walk of the bundle gives, by index.
+std::vector<char> walkAll(const SphereTree& tree, const Field& f, const BundleCase& b, double limit,
+                          double offset = 0.0) {
+    std::vector<char> given(f.records.size(), 0);
+    SphereTree::BundleWalk walk(tree, b.apex, b.bundle, offset);
+    std::int32_t out[64];
+    for (std::int32_t n; (n = walk.next(out, 64, limit)) > 0;) {
+        for (std::int32_t k = 0; k < n; ++k) given[static_cast<std::size_t>(out[k])] = 1;
+    }
+    return given;
+}
+
 }  // namespace
 
 // Every sphere a ray of the bundle meets comes out of the walk; with a limit,
@@ -509,12 +521,7 @@ TEST(SphereTree, ABundleWalkGivesEverySphereItsRaysMeet) {
         std::vector<float> sorted = nearest;
         std::sort(sorted.begin(), sorted.end());
         for (const float limit : {1e9f, sorted[32]}) {
-            std::vector<char> given(f.records.size(), 0);
-            SphereTree::BundleWalk walk(tree, b.apex, b.bundle);
-            std::int32_t out[64];
-            for (std::int32_t n; (n = walk.next(out, 64, limit)) > 0;) {
-                for (std::int32_t k = 0; k < n; ++k) given[static_cast<std::size_t>(out[k])] = 1;
-            }
+            const std::vector<char> given = walkAll(tree, f, b, limit);
             for (const Vector3& d : b.directions) {
                 for (std::size_t i = 0; i < f.records.size(); ++i) {
                     const float t = f.records[i].intersect(Ray(b.apex, d));
@@ -527,4 +534,54 @@ TEST(SphereTree, ABundleWalkGivesEverySphereItsRaysMeet) {
     }
     EXPECT_EQ(missing, 0);
     EXPECT_GT(met, 1000);  // the bundles did meet spheres, grazing ones among them
+}
+
+// Rays that start ahead of the apex, their lines moved off it by up to 0.5
+// in any direction: a walk told that offset gives every sphere they meet.
+TEST(SphereTree, ABundleWalkGivesRaysNearItsApexEverySphereTheyMeet) {
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> in(-40.0f, 40.0f);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    int missing = 0;
+    int met = 0;
+    for (int trial = 0; trial < 30; ++trial) {
+        const BundleCase b = makeBundle(random, trial % 2 == 0);
+        std::vector<Ray> rays;
+        double offset = 0.0;
+        for (const Vector3& d : b.directions) {
+            Vector3 aside(unit(random), unit(random), unit(random));
+            aside.addScaled(d, -dot(aside, d) / d.lengthSquared());
+            Vector3 origin = b.apex;
+            origin.addScaled(d, 5.0f * std::fabs(unit(random)));
+            origin.addScaled(normalized(aside), 0.5f * std::fabs(unit(random)));
+            const double q = std::sqrt(std::max(0.0, static_cast<double>((origin - b.apex).lengthSquared()) -
+                                                         std::pow(dot(origin - b.apex, d) / d.length(), 2.0)));
+            offset = std::max(offset, q * 1.01 + 1e-4);
+            rays.emplace_back(origin, d);
+        }
+        Field f;
+        for (int k = 0; k < 1500; ++k) {
+            f.spheres.push_back(std::make_unique<Sphere>(Vector3(in(random), in(random), in(random)), 0.3f));
+        }
+        for (int k = 0; k < 300; ++k) {
+            const Ray& ray = rays[random() % rays.size()];
+            Vector3 centre = ray.origin;
+            centre.addScaled(ray.direction, 0.5f + 30.0f * std::fabs(unit(random)));
+            centre += Vector3(unit(random), unit(random), unit(random)).scaled(0.3f);
+            f.spheres.push_back(std::make_unique<Sphere>(centre, grazingRadius(centre, ray, static_cast<int>(random() % 7) - 3)));
+        }
+        f.refresh();
+        SphereTree tree;
+        tree.update(f.records.data(), static_cast<std::int32_t>(f.records.size()));
+        const std::vector<char> given = walkAll(tree, f, b, 1e9, offset);
+        for (const Ray& ray : rays) {
+            for (std::size_t i = 0; i < f.records.size(); ++i) {
+                if (!SphereTree::holds(f.records[i]) || !(f.records[i].intersect(ray) >= 0.0f)) continue;
+                ++met;
+                missing += given[i] == 0;
+            }
+        }
+    }
+    EXPECT_EQ(missing, 0);
+    EXPECT_GT(met, 2000);
 }
