@@ -5,6 +5,7 @@
 
 #include "geometry/sphere.h"
 #include "render/fast/lanes.h"
+#include "render/fast/sphere_scan_lanes.h"
 
 #if defined(RT_SIMD_LANES) && defined(RT_AVX2_COPIES)
 #include <immintrin.h>
@@ -12,58 +13,8 @@
 
 namespace {
 
-constexpr std::int32_t PAD = 8;  // the widest group of lanes
-
 #ifdef RT_SIMD_LANES
-// Each lane's least (distance, index) pair so far, from the hit's.
-template <int N>
-struct NearestLanes {
-    using L = Lanes<N>;
-    typename L::F best;
-    typename L::M index;
-    typename L::M found{};
-
-    RT_LANE_INLINE explicit NearestLanes(const Hit& hit) : best(L::splat(hit.distance)), index(L::splatIndex(hit.index)) {}
-
-    // Keeps the accepted distances of the reached lanes; whether there were any.
-    RT_LANE_INLINE bool keep(typename L::M reached, typename L::F t, typename L::M candidate) {
-        const typename L::M accept = reached & (t >= 0.0f) & ((t < best) | ((t == best) & (candidate < index)));
-        if (!L::any(accept)) return false;
-        best = accept ? t : best;
-        index = accept ? candidate : index;
-        found |= accept;
-        return true;
-    }
-
-    // Most leaves of a tree hold nothing nearer: then no lane need be looked at.
-    RT_LANE_INLINE void into(Hit& hit) const {
-        if (!L::any(found)) return;
-        for (int l = 0; l < N; ++l) keepNearer(hit, best[l], index[l]);
-    }
-};
-
-// Spheres begin to end - 1, N at a time, end - begin at least N; a short
-// last group takes the N spheres before end, testing some a second time,
-// which changes nothing.
-template <int N>
-RT_LANE_INLINE void scan(const float* xs, const float* ys, const float* zs, const float* radiiSquared,
-                         const std::int32_t* indexes, std::int32_t begin, std::int32_t end, const Ray& ray,
-                         Hit& hit) {
-    using L = Lanes<N>;
-    using F = typename L::F;
-    using M = typename L::M;
-    const typename L::V origin = L::splat(ray.origin);
-    const typename L::V direction = L::splat(ray.direction);
-    NearestLanes<N> nearest(hit);
-    for (std::int32_t k = begin; k < end; k += N) {
-        const std::int32_t at = std::min(k, end - N);
-        F t;
-        const M reached = L::sphereDistance({L::load(xs + at), L::load(ys + at), L::load(zs + at)},
-                                            L::load(radiiSquared + at), origin, direction, t);
-        if (L::any(reached)) nearest.keep(reached, t, L::loadIndexes(indexes + at));
-    }
-    nearest.into(hit);
-}
+using scan_lanes::NearestLanes;
 
 #ifdef RT_AVX2_COPIES
 // For rays whose distances are mostly the rounding of d2, a first look at
@@ -78,8 +29,7 @@ RT_LANE_INLINE void scan(const float* xs, const float* ys, const float* zs, cons
 // float bounds below keep 2^-16 of r² and C and 2^-40 of P for their own
 // rounding; 2^-26 P is at most a quarter unit. Lanes outside 2^-20 <= A <=
 // 2^60, where E could underflow or P overflow, are never passed over.
-RT_AVX2_FMA_FUNCTION void scanLongAvx2(const float* xs, const float* ys, const float* zs, const float* radiiSquared,
-                                       const std::int32_t* indexes, std::int32_t begin, std::int32_t end,
+RT_AVX2_FMA_FUNCTION void scanLongAvx2(const SphereScan::Columns s, std::int32_t begin, std::int32_t end,
                                        const Ray& ray, Hit& hit) {
     using L = Lanes<8>;
     using F = typename L::F;
@@ -100,9 +50,9 @@ RT_AVX2_FMA_FUNCTION void scanLongAvx2(const float* xs, const float* ys, const f
     setLimit(limit);
     for (std::int32_t k = begin; k < end; k += 8) {
         const std::int32_t at = std::min(k, end - 8);
-        const typename L::V toCentre = L::minus({L::load(xs + at), L::load(ys + at), L::load(zs + at)}, origin);
+        const typename L::V toCentre = L::minus({L::load(s.x + at), L::load(s.y + at), L::load(s.z + at)}, origin);
         const F tca = L::dot(toCentre, direction);
-        const F radiusSquared = L::load(radiiSquared + at);
+        const F radiusSquared = L::load(s.radiusSquared + at);
         const F square = tca * tca;
         const F error = (F)_mm256_fmsub_ps((__m256)tca, (__m256)tca, (__m256)square);
         const F spare = square * 0x1p-40f;
@@ -116,7 +66,7 @@ RT_AVX2_FMA_FUNCTION void scanLongAvx2(const float* xs, const float* ys, const f
         const M reached = ~(tca < 0.0f) & ~(d2 > radiusSquared);
         if (!L::any(reached)) continue;
         const F t = L::narrow(tcaWide - L::sqrt(L::wide(radiusSquared) - L::wide(d2)));
-        if (!nearest.keep(reached, t, L::loadIndexes(indexes + at))) continue;
+        if (!nearest.keep(reached, t, L::loadIndexes(s.index + at))) continue;
         float closest = limit;
         for (int l = 0; l < 8; ++l) closest = std::min(closest, nearest.best[l]);
         if (closest < limit) setLimit(closest);
@@ -125,47 +75,23 @@ RT_AVX2_FMA_FUNCTION void scanLongAvx2(const float* xs, const float* ys, const f
 }
 #endif
 
-template <int N>
-RT_LANE_INLINE bool within(const float* xs, const float* ys, const float* zs, const float* radiiSquared,
-                           std::int32_t begin, std::int32_t end, const Ray& ray, float maxDistance) {
-    using L = Lanes<N>;
-    using F = typename L::F;
-    using M = typename L::M;
-    const typename L::V origin = L::splat(ray.origin);
-    const typename L::V direction = L::splat(ray.direction);
-    for (std::int32_t k = begin; k < end; k += N) {
-        const std::int32_t at = std::min(k, end - N);
-        F t;
-        const M reached = L::sphereDistance({L::load(xs + at), L::load(ys + at), L::load(zs + at)},
-                                            L::load(radiiSquared + at), origin, direction, t);
-        if (!L::any(reached)) continue;
-        if (L::any(reached & (t >= 0.0f) & (t < maxDistance))) return true;
-    }
-    return false;
+bool withinSse(const SphereScan::Columns& s, std::int32_t begin, std::int32_t end, const Ray& ray, float maxDistance) {
+    return scan_lanes::anyWithin<4>(s, begin, end, ray, maxDistance);
 }
 
-bool withinSse(const float* xs, const float* ys, const float* zs, const float* r2, std::int32_t begin,
-               std::int32_t end, const Ray& ray, float maxDistance) {
-    return within<4>(xs, ys, zs, r2, begin, end, ray, maxDistance);
+void scanSse(const SphereScan::Columns& s, std::int32_t begin, std::int32_t end, const Ray& ray, Hit& hit) {
+    scan_lanes::addNearest<4>(s, begin, end, ray, hit);
 }
 
 #ifdef RT_AVX2_COPIES
-RT_AVX2_FUNCTION bool withinAvx2(const float* xs, const float* ys, const float* zs, const float* r2,
-                                 std::int32_t begin, std::int32_t end, const Ray& ray, float maxDistance) {
-    return within<8>(xs, ys, zs, r2, begin, end, ray, maxDistance);
-}
-#endif
-
-void scanSse(const float* xs, const float* ys, const float* zs, const float* r2, const std::int32_t* indexes,
-             std::int32_t begin, std::int32_t end, const Ray& ray, Hit& hit) {
-    scan<4>(xs, ys, zs, r2, indexes, begin, end, ray, hit);
+RT_AVX2_FUNCTION bool withinAvx2(const SphereScan::Columns& s, std::int32_t begin, std::int32_t end, const Ray& ray,
+                                 float maxDistance) {
+    return scan_lanes::anyWithin<8>(s, begin, end, ray, maxDistance);
 }
 
-#ifdef RT_AVX2_COPIES
-RT_AVX2_FUNCTION void scanAvx2(const float* xs, const float* ys, const float* zs, const float* r2,
-                               const std::int32_t* indexes, std::int32_t begin, std::int32_t end, const Ray& ray,
+RT_AVX2_FUNCTION void scanAvx2(const SphereScan::Columns& s, std::int32_t begin, std::int32_t end, const Ray& ray,
                                Hit& hit) {
-    scan<8>(xs, ys, zs, r2, indexes, begin, end, ray, hit);
+    scan_lanes::addNearest<8>(s, begin, end, ray, hit);
 }
 #endif
 #endif
@@ -199,12 +125,10 @@ void SphereScan::addNearest(const Ray& ray, Hit& hit, std::int32_t begin, std::i
 #ifdef RT_SIMD_LANES
 #ifdef RT_AVX2_COPIES
     if (cpuHasAvx2()) {
-        return scanAvx2(x_.data(), y_.data(), z_.data(), radiusSquared_.data(), index_.data(), begin,
-                        std::max(end, begin + PAD), ray, hit);
+        return scanAvx2(columns(), begin, std::max(end, begin + PAD), ray, hit);
     }
 #endif
-    scanSse(x_.data(), y_.data(), z_.data(), radiusSquared_.data(), index_.data(), begin, std::max(end, begin + 4), ray,
-            hit);
+    scanSse(columns(), begin, std::max(end, begin + 4), ray, hit);
 #else
     for (std::int32_t k = begin; k < end; ++k) {
         const auto at = static_cast<std::size_t>(k);
@@ -216,8 +140,7 @@ void SphereScan::addNearest(const Ray& ray, Hit& hit, std::int32_t begin, std::i
 void SphereScan::addNearestLong(const Ray& ray, Hit& hit, std::int32_t begin, std::int32_t end) const {
 #if defined(RT_SIMD_LANES) && defined(RT_AVX2_COPIES)
     if (begin < end && cpuHasAvx2Fma()) {
-        return scanLongAvx2(x_.data(), y_.data(), z_.data(), radiusSquared_.data(), index_.data(), begin,
-                            std::max(end, begin + PAD), ray, hit);
+        return scanLongAvx2(columns(), begin, std::max(end, begin + PAD), ray, hit);
     }
 #endif
     addNearest(ray, hit, begin, end);
@@ -228,12 +151,10 @@ bool SphereScan::anyWithin(const Ray& ray, float maxDistance, std::int32_t begin
 #ifdef RT_SIMD_LANES
 #ifdef RT_AVX2_COPIES
     if (cpuHasAvx2()) {
-        return withinAvx2(x_.data(), y_.data(), z_.data(), radiusSquared_.data(), begin, std::max(end, begin + PAD),
-                          ray, maxDistance);
+        return withinAvx2(columns(), begin, std::max(end, begin + PAD), ray, maxDistance);
     }
 #endif
-    return withinSse(x_.data(), y_.data(), z_.data(), radiusSquared_.data(), begin, std::max(end, begin + 4), ray,
-                     maxDistance);
+    return withinSse(columns(), begin, std::max(end, begin + 4), ray, maxDistance);
 #else
     for (std::int32_t k = begin; k < end; ++k) {
         const auto at = static_cast<std::size_t>(k);

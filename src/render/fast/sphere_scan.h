@@ -12,6 +12,18 @@
 // depend on it), followed by a vector group's worth of spheres no ray meets.
 class SphereScan {
 public:
+    // The widest group of lanes: a range is read as at least this many.
+    static constexpr std::int32_t PAD = 8;
+    // The arrays, for loops that run over them in place.
+    struct Columns {
+        const float* x;
+        const float* y;
+        const float* z;
+        const float* radiusSquared;
+        const std::int32_t* index;
+    };
+    Columns columns() const { return {x_.data(), y_.data(), z_.data(), radiusSquared_.data(), index_.data()}; }
+
     void clear() { count_ = 0; }
     void add(const Vector3& centre, float radiusSquared, std::int32_t index);
     // Pads the arrays; call after the last add.

@@ -1,10 +1,12 @@
 // The sphere tree's queries: a ray walks the wide nodes, testing a node's
 // eight boxes together, eight lanes at a time with AVX2 or four with SSE2.
+#include <algorithm>
 #include <cstring>
 
 #include "geometry/sphere.h"
 #include "render/fast/hit.h"
 #include "render/fast/lanes.h"
+#include "render/fast/sphere_scan_lanes.h"
 #include "render/fast/sphere_tree.h"
 #include "render/fast/tree_ray.h"
 
@@ -23,6 +25,7 @@ struct Walk {
     const SphereTree::WideNode* wide;
     const SphereTree::Member* members;
     const SphereScan* scan;
+    SphereScan::Columns columns;
     float largest;
 };
 
@@ -92,16 +95,32 @@ RT_LANE_INLINE std::uint32_t reachedWithin(const SphereTree::WideNode& node, con
 }
 
 // hit gains members begin to end - 1 but those left out: in vector registers
-// when none is.
-void addMembers(const Walk& w, std::int32_t begin, std::int32_t end, const Ray& ray, Hit& hit,
-                const std::uint8_t* leaveOut) {
-    if (leaveOut == nullptr) return w.scan->addNearest(ray, hit, begin, end);
+// when none is, in the walk's own lanes.
+template <int N>
+RT_LANE_INLINE void addMembers(const Walk& w, std::int32_t begin, std::int32_t end, const Ray& ray, Hit& hit,
+                               const std::uint8_t* leaveOut) {
+    if (leaveOut == nullptr) {
+#ifdef RT_SIMD_LANES
+        if constexpr (N > 1) return scan_lanes::addNearest<N>(w.columns, begin, std::max(end, begin + N), ray, hit);
+#endif
+        return w.scan->addNearest(ray, hit, begin, end);
+    }
     for (std::int32_t m = begin; m < end; ++m) {
         const SphereTree::Member& member = w.members[m];
         if (leaveOut[member.index] == 0) {
             keepNearer(hit, sphereDistance(member.centre, member.radiusSquared, ray), member.index);
         }
     }
+}
+
+// Whether one of members begin to end - 1 is met within maxDistance.
+template <int N>
+RT_LANE_INLINE bool anyMemberWithin(const Walk& w, std::int32_t begin, std::int32_t end, const Ray& ray,
+                                    float maxDistance) {
+#ifdef RT_SIMD_LANES
+    if constexpr (N > 1) return scan_lanes::anyWithin<N>(w.columns, begin, std::max(end, begin + N), ray, maxDistance);
+#endif
+    return w.scan->anyWithin(ray, maxDistance, begin, end);
 }
 
 struct Entry {
@@ -122,7 +141,7 @@ RT_LANE_INLINE void walkNearest(const Walk& w, const TreeRay& r, const Ray& ray,
         const Entry e = stack[--depth];
         if (e.bound > hit.distance) continue;
         if (e.count > 0) {
-            addMembers(w, e.first, e.first + e.count, ray, hit, leaveOut);
+            addMembers<N>(w, e.first, e.first + e.count, ray, hit, leaveOut);
             continue;
         }
         const SphereTree::WideNode& node = w.wide[e.first];
@@ -158,7 +177,7 @@ RT_LANE_INLINE bool walkOccludes(const Walk& w, const TreeRay& r, const Ray& ray
             const int i = __builtin_ctz(bits);
             if (node.count[i] == 0) {
                 stack[depth++] = node.first[i];
-            } else if (w.scan->anyWithin(ray, maxDistance, node.first[i], node.first[i] + node.count[i])) {
+            } else if (anyMemberWithin<N>(w, node.first[i], node.first[i] + node.count[i], ray, maxDistance)) {
                 return true;
             }
         }
@@ -180,18 +199,18 @@ RT_AVX2_FUNCTION bool walkOccludesAvx2(const Walk& w, const TreeRay& r, const Ra
 
 void SphereTree::addNearest(const Ray& ray, Hit& hit, const std::uint8_t* leaveOut) const {
     if (members_.empty()) return;
-    const Walk w{wide_.data(), members_.data(), &scan_, largest_};
+    const Walk w{wide_.data(), members_.data(), &scan_, scan_.columns(), largest_};
     TreeRay r;
     if (!tree_ray::prepare(ray, r)) {
         if (leaveOut == nullptr) return addNearestAhead(ray, hit);
-        return addMembers(w, 0, size(), ray, hit, leaveOut);
+        return addMembers<1>(w, 0, size(), ray, hit, leaveOut);
     }
     // The root's box is not tested: a ray starts inside it far more often
     // than not, and its children are tested next anyway.
     if (wide_.empty()) {
         float bound = 0.0f;
         if (tree_ray::reachesBox(nodes_[0].box, r, largest_, hit.distance, bound)) {
-            addMembers(w, 0, size(), ray, hit, leaveOut);
+            addMembers<1>(w, 0, size(), ray, hit, leaveOut);
         }
         return;
     }
@@ -206,7 +225,7 @@ bool SphereTree::occludes(const Ray& ray, float maxDistance) const {
     TreeRay r;
     if (!tree_ray::prepare(ray, r)) return scan_.anyWithin(ray, maxDistance, 0, scan_.size());
     if (wide_.empty()) return scan_.anyWithin(ray, maxDistance, 0, scan_.size());
-    const Walk w{wide_.data(), members_.data(), &scan_, largest_};
+    const Walk w{wide_.data(), members_.data(), &scan_, scan_.columns(), largest_};
 #if defined(RT_SIMD_LANES) && defined(RT_AVX2_COPIES)
     if (cpuHasAvx2()) return walkOccludesAvx2(w, r, ray, maxDistance);
 #endif

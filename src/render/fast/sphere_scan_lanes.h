@@ -1,0 +1,87 @@
+// The sphere scan's loops over N lanes: built into the scan's vector code
+// for each CPU, and into the tree walks, which run them in their leaves
+// without a call.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+#include "render/fast/hit.h"
+#include "render/fast/lanes.h"
+#include "render/fast/sphere_scan.h"
+
+#ifdef RT_SIMD_LANES
+namespace scan_lanes {
+
+// Each lane's least (distance, index) pair so far, from the hit's.
+template <int N>
+struct NearestLanes {
+    using L = Lanes<N>;
+    typename L::F best;
+    typename L::M index;
+    typename L::M found{};
+
+    RT_LANE_INLINE explicit NearestLanes(const Hit& hit) : best(L::splat(hit.distance)), index(L::splatIndex(hit.index)) {}
+
+    // Keeps the accepted distances of the reached lanes; whether there were any.
+    RT_LANE_INLINE bool keep(typename L::M reached, typename L::F t, typename L::M candidate) {
+        const typename L::M accept = reached & (t >= 0.0f) & ((t < best) | ((t == best) & (candidate < index)));
+        if (!L::any(accept)) return false;
+        best = accept ? t : best;
+        index = accept ? candidate : index;
+        found |= accept;
+        return true;
+    }
+
+    // Most leaves of a tree hold nothing nearer: then no lane need be looked at.
+    RT_LANE_INLINE void into(Hit& hit) const {
+        if (!L::any(found)) return;
+        for (int l = 0; l < N; ++l) keepNearer(hit, best[l], index[l]);
+    }
+};
+
+// Spheres begin to end - 1, N at a time, end - begin at least N; a short
+// last group takes the N spheres before end, testing some a second time,
+// which changes nothing.
+template <int N>
+RT_LANE_INLINE void addNearest(const SphereScan::Columns& s, std::int32_t begin, std::int32_t end, const Ray& ray,
+                               Hit& hit) {
+    using L = Lanes<N>;
+    using F = typename L::F;
+    using M = typename L::M;
+    const typename L::V origin = L::splat(ray.origin);
+    const typename L::V direction = L::splat(ray.direction);
+    NearestLanes<N> nearest(hit);
+    for (std::int32_t k = begin; k < end; k += N) {
+        const std::int32_t at = std::min(k, end - N);
+        F t;
+        const M reached = L::sphereDistance({L::load(s.x + at), L::load(s.y + at), L::load(s.z + at)},
+                                            L::load(s.radiusSquared + at), origin, direction, t);
+        if (L::any(reached)) nearest.keep(reached, t, L::loadIndexes(s.index + at));
+    }
+    nearest.into(hit);
+}
+
+// Whether one of spheres begin to end - 1 is met at a distance in [0,
+// maxDistance), end - begin at least N.
+template <int N>
+RT_LANE_INLINE bool anyWithin(const SphereScan::Columns& s, std::int32_t begin, std::int32_t end, const Ray& ray,
+                              float maxDistance) {
+    using L = Lanes<N>;
+    using F = typename L::F;
+    using M = typename L::M;
+    const typename L::V origin = L::splat(ray.origin);
+    const typename L::V direction = L::splat(ray.direction);
+    for (std::int32_t k = begin; k < end; k += N) {
+        const std::int32_t at = std::min(k, end - N);
+        F t;
+        const M reached = L::sphereDistance({L::load(s.x + at), L::load(s.y + at), L::load(s.z + at)},
+                                            L::load(s.radiusSquared + at), origin, direction, t);
+        if (!L::any(reached)) continue;
+        if (L::any(reached & (t >= 0.0f) & (t < maxDistance))) return true;
+    }
+    return false;
+}
+
+}  // namespace scan_lanes
+#endif
