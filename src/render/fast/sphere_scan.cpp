@@ -38,6 +38,7 @@ RT_AVX2_FMA_FUNCTION void scanLongAvx2(const SphereScan::Columns s, std::int32_t
     const typename L::V origin = L::splat(ray.origin);
     const typename L::V direction = L::splat(ray.direction);
     NearestLanes<8> nearest(hit);
+    end = scan_lanes::groupEnd(begin, end, 8);
     float limit = hit.distance;
     F slack{};  // 2 T' (1 + 2^-16), rounded up
     const auto setLimit = [&](float t) {
@@ -125,10 +126,10 @@ void SphereScan::addNearest(const Ray& ray, Hit& hit, std::int32_t begin, std::i
 #ifdef RT_SIMD_LANES
 #ifdef RT_AVX2_COPIES
     if (cpuHasAvx2()) {
-        return scanAvx2(columns(), begin, std::max(end, begin + PAD), ray, hit);
+        return scanAvx2(columns(), begin, end, ray, hit);
     }
 #endif
-    scanSse(columns(), begin, std::max(end, begin + 4), ray, hit);
+    scanSse(columns(), begin, end, ray, hit);
 #else
     for (std::int32_t k = begin; k < end; ++k) {
         const auto at = static_cast<std::size_t>(k);
@@ -140,7 +141,7 @@ void SphereScan::addNearest(const Ray& ray, Hit& hit, std::int32_t begin, std::i
 void SphereScan::addNearestLong(const Ray& ray, Hit& hit, std::int32_t begin, std::int32_t end) const {
 #if defined(RT_SIMD_LANES) && defined(RT_AVX2_COPIES)
     if (begin < end && cpuHasAvx2Fma()) {
-        return scanLongAvx2(columns(), begin, std::max(end, begin + PAD), ray, hit);
+        return scanLongAvx2(columns(), begin, end, ray, hit);
     }
 #endif
     addNearest(ray, hit, begin, end);
@@ -151,10 +152,10 @@ bool SphereScan::anyWithin(const Ray& ray, float maxDistance, std::int32_t begin
 #ifdef RT_SIMD_LANES
 #ifdef RT_AVX2_COPIES
     if (cpuHasAvx2()) {
-        return withinAvx2(columns(), begin, std::max(end, begin + PAD), ray, maxDistance);
+        return withinAvx2(columns(), begin, end, ray, maxDistance);
     }
 #endif
-    return withinSse(columns(), begin, std::max(end, begin + 4), ray, maxDistance);
+    return withinSse(columns(), begin, end, ray, maxDistance);
 #else
     for (std::int32_t k = begin; k < end; ++k) {
         const auto at = static_cast<std::size_t>(k);

@@ -40,12 +40,20 @@ struct NearestLanes {
     }
 };
 
-// Spheres begin to end - 1, N at a time, end - begin at least N; a short
-// last group takes the N spheres before end, testing some a second time,
-// which changes nothing.
+// Both loops go over spheres begin to end - 1 (begin < end), N at a time.
+// A range shorter than N is read as the N from begin, which the padding
+// after the last sphere keeps in bounds; in a longer one the short last
+// group takes the N spheres before end. Either tests some spheres twice or
+// besides those asked for, which changes nothing.
+RT_LANE_INLINE std::int32_t groupEnd(std::int32_t begin, std::int32_t end, std::int32_t n) {
+    return std::max(end, begin + n);
+}
+
 template <int N>
 RT_LANE_INLINE void addNearest(const SphereScan::Columns& s, std::int32_t begin, std::int32_t end, const Ray& ray,
                                Hit& hit) {
+    static_assert(N <= SphereScan::PAD, "the padding holds a group");
+    end = groupEnd(begin, end, N);
     using L = Lanes<N>;
     using F = typename L::F;
     using M = typename L::M;
@@ -62,11 +70,12 @@ RT_LANE_INLINE void addNearest(const SphereScan::Columns& s, std::int32_t begin,
     nearest.into(hit);
 }
 
-// Whether one of spheres begin to end - 1 is met at a distance in [0,
-// maxDistance), end - begin at least N.
+// Whether one of the spheres is met at a distance in [0, maxDistance).
 template <int N>
 RT_LANE_INLINE bool anyWithin(const SphereScan::Columns& s, std::int32_t begin, std::int32_t end, const Ray& ray,
                               float maxDistance) {
+    static_assert(N <= SphereScan::PAD, "the padding holds a group");
+    end = groupEnd(begin, end, N);
     using L = Lanes<N>;
     using F = typename L::F;
     using M = typename L::M;

@@ -1,6 +1,5 @@
 // The sphere tree's queries: a ray walks the wide nodes, testing a node's
 // eight boxes together, eight lanes at a time with AVX2 or four with SSE2.
-#include <algorithm>
 #include <cstring>
 
 #include "geometry/sphere.h"
@@ -25,7 +24,6 @@ struct Walk {
     const SphereTree::WideNode* wide;
     const SphereTree::Member* members;
     const SphereScan* scan;
-    SphereScan::Columns columns;
     float largest;
 };
 
@@ -101,7 +99,7 @@ RT_LANE_INLINE void addMembers(const Walk& w, std::int32_t begin, std::int32_t e
                                const std::uint8_t* leaveOut) {
     if (leaveOut == nullptr) {
 #ifdef RT_SIMD_LANES
-        if constexpr (N > 1) return scan_lanes::addNearest<N>(w.columns, begin, std::max(end, begin + N), ray, hit);
+        if constexpr (N > 1) return scan_lanes::addNearest<N>(w.scan->columns(), begin, end, ray, hit);
 #endif
         return w.scan->addNearest(ray, hit, begin, end);
     }
@@ -118,7 +116,7 @@ template <int N>
 RT_LANE_INLINE bool anyMemberWithin(const Walk& w, std::int32_t begin, std::int32_t end, const Ray& ray,
                                     float maxDistance) {
 #ifdef RT_SIMD_LANES
-    if constexpr (N > 1) return scan_lanes::anyWithin<N>(w.columns, begin, std::max(end, begin + N), ray, maxDistance);
+    if constexpr (N > 1) return scan_lanes::anyWithin<N>(w.scan->columns(), begin, end, ray, maxDistance);
 #endif
     return w.scan->anyWithin(ray, maxDistance, begin, end);
 }
@@ -199,7 +197,7 @@ RT_AVX2_FUNCTION bool walkOccludesAvx2(const Walk& w, const TreeRay& r, const Ra
 
 void SphereTree::addNearest(const Ray& ray, Hit& hit, const std::uint8_t* leaveOut) const {
     if (members_.empty()) return;
-    const Walk w{wide_.data(), members_.data(), &scan_, scan_.columns(), largest_};
+    const Walk w{wide_.data(), members_.data(), &scan_, largest_};
     TreeRay r;
     if (!tree_ray::prepare(ray, r)) {
         if (leaveOut == nullptr) return addNearestAhead(ray, hit);
@@ -225,7 +223,7 @@ bool SphereTree::occludes(const Ray& ray, float maxDistance) const {
     TreeRay r;
     if (!tree_ray::prepare(ray, r)) return scan_.anyWithin(ray, maxDistance, 0, scan_.size());
     if (wide_.empty()) return scan_.anyWithin(ray, maxDistance, 0, scan_.size());
-    const Walk w{wide_.data(), members_.data(), &scan_, scan_.columns(), largest_};
+    const Walk w{wide_.data(), members_.data(), &scan_, largest_};
 #if defined(RT_SIMD_LANES) && defined(RT_AVX2_COPIES)
     if (cpuHasAvx2()) return walkOccludesAvx2(w, r, ray, maxDistance);
 #endif
