@@ -186,6 +186,19 @@ TEST(SphereTree, AnswersAsOneScanOfEverySphere) {
     }
 }
 
+// Trees of every size up to three leaves' worth and a little over: leaves
+// shorter than a group of lanes, the last of them at the end of the arrays,
+// are read as a whole group from their first sphere.
+TEST(SphereTree, TreesOfEverySmallSizeAnswerAsOneScan) {
+    std::mt19937 random(11);
+    for (int n = 1; n <= 3 * SphereTree::LEAF_SIZE + 8; ++n) {
+        const Field f = makeField(random, n);
+        SphereTree tree;
+        tree.update(f.records.data(), static_cast<std::int32_t>(f.records.size()));
+        expectSameAnswers(tree, f, random, 400);
+    }
+}
+
 // Mirror rays so long that the sphere test's distance is mostly its own
 // rounding: the ball and the cone about each ray must allow for that noise,
 // or a sphere whose rounding brings it nearer is missed.
