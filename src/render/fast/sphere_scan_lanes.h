@@ -40,7 +40,7 @@ struct NearestLanes {
     }
 };
 
-// Both loops go over spheres begin to end - 1 (begin < end), N at a time.
+// The loops go over spheres begin to end - 1 (begin < end), N at a time.
 // A range shorter than N is read as the N from begin, which the padding
 // after the last sphere keeps in bounds; in a longer one the short last
 // group takes the N spheres before end. Either tests some spheres twice or
@@ -49,24 +49,37 @@ RT_LANE_INLINE std::int32_t groupEnd(std::int32_t begin, std::int32_t end, std::
     return std::max(end, begin + n);
 }
 
+// Each group of N spheres in turn: reached(mask, t, at) with the lanes past
+// the sphere test's early misses (and their distances, when there are any),
+// until it returns true; whether it did.
+template <int N, class Reached>
+RT_LANE_INLINE bool eachGroup(const SphereScan::Columns& s, std::int32_t begin, std::int32_t end, const Ray& ray,
+                              Reached&& reached) {
+    static_assert(N <= SphereScan::PAD, "the padding holds a group");
+    using L = Lanes<N>;
+    end = groupEnd(begin, end, N);
+    const typename L::V origin = L::splat(ray.origin);
+    const typename L::V direction = L::splat(ray.direction);
+    for (std::int32_t k = begin; k < end; k += N) {
+        const std::int32_t at = std::min(k, end - N);
+        typename L::F t;
+        const typename L::M mask = L::sphereDistance({L::load(s.x + at), L::load(s.y + at), L::load(s.z + at)},
+                                                     L::load(s.radiusSquared + at), origin, direction, t);
+        if (L::any(mask) && reached(mask, t, at)) return true;
+    }
+    return false;
+}
+
 template <int N>
 RT_LANE_INLINE void addNearest(const SphereScan::Columns& s, std::int32_t begin, std::int32_t end, const Ray& ray,
                                Hit& hit) {
-    static_assert(N <= SphereScan::PAD, "the padding holds a group");
-    end = groupEnd(begin, end, N);
     using L = Lanes<N>;
-    using F = typename L::F;
-    using M = typename L::M;
-    const typename L::V origin = L::splat(ray.origin);
-    const typename L::V direction = L::splat(ray.direction);
     NearestLanes<N> nearest(hit);
-    for (std::int32_t k = begin; k < end; k += N) {
-        const std::int32_t at = std::min(k, end - N);
-        F t;
-        const M reached = L::sphereDistance({L::load(s.x + at), L::load(s.y + at), L::load(s.z + at)},
-                                            L::load(s.radiusSquared + at), origin, direction, t);
-        if (L::any(reached)) nearest.keep(reached, t, L::loadIndexes(s.index + at));
-    }
+    eachGroup<N>(s, begin, end, ray,
+                 [&](typename L::M mask, typename L::F t, std::int32_t at) __attribute__((always_inline)) {
+                     nearest.keep(mask, t, L::loadIndexes(s.index + at));
+                     return false;
+                 });
     nearest.into(hit);
 }
 
@@ -74,22 +87,11 @@ RT_LANE_INLINE void addNearest(const SphereScan::Columns& s, std::int32_t begin,
 template <int N>
 RT_LANE_INLINE bool anyWithin(const SphereScan::Columns& s, std::int32_t begin, std::int32_t end, const Ray& ray,
                               float maxDistance) {
-    static_assert(N <= SphereScan::PAD, "the padding holds a group");
-    end = groupEnd(begin, end, N);
     using L = Lanes<N>;
-    using F = typename L::F;
-    using M = typename L::M;
-    const typename L::V origin = L::splat(ray.origin);
-    const typename L::V direction = L::splat(ray.direction);
-    for (std::int32_t k = begin; k < end; k += N) {
-        const std::int32_t at = std::min(k, end - N);
-        F t;
-        const M reached = L::sphereDistance({L::load(s.x + at), L::load(s.y + at), L::load(s.z + at)},
-                                            L::load(s.radiusSquared + at), origin, direction, t);
-        if (!L::any(reached)) continue;
-        if (L::any(reached & (t >= 0.0f) & (t < maxDistance))) return true;
-    }
-    return false;
+    return eachGroup<N>(s, begin, end, ray,
+                        [&](typename L::M mask, typename L::F t, std::int32_t) __attribute__((always_inline)) {
+                            return L::any(mask & (t >= 0.0f) & (t < maxDistance));
+                        });
 }
 
 }  // namespace scan_lanes
